@@ -1,0 +1,27 @@
+// The program: its four windows, created once in their order, and the run of
+// the main window. The entry point and the flow tests both use it.
+#pragma once
+
+#include "dialogs/DelphiReg.h"
+#include "launcher/ForceOpen.h"
+#include "launcher/Main.h"
+#include "platform/Application.h"
+
+namespace pivora {
+
+class TProgram {
+public:
+    TProgram(System& system, FileSystem& files, GuiBackend& gui);
+    // Runs the main window until it closes; the process's exit status.
+    int Run() { return App.Run(); }
+
+    Application App;
+    TForms Forms;
+    // The main window reads the settings as it is created, so the dialogs
+    // created after it see them.
+    TMainFm MainFm;
+    TDelphiRegDlg DelphiRegDlg;
+    TForceOpenVerSelDlg ForceOpenVerSelDlg;
+};
+
+}  // namespace pivora

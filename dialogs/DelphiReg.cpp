@@ -1,0 +1,63 @@
+#include "dialogs/DelphiReg.h"
+
+#include <array>
+
+#include "launcher/Main.h"
+#include "platform/Application.h"
+
+namespace pivora {
+
+TDelphiRegDlg::TDelphiRegDlg(Application& app, TForms& forms)
+    : app_(app), forms_(forms), form_(app, kDelphiRegDlgLayout) {
+    forms_.DelphiRegDlg = this;
+    form_.Bind("FormCreate", [this] { FormCreate(); });
+    form_.Bind("FormShow", [this] { FormShow(); });
+    form_.Bind("ReferenceBtnClick", [this] { ReferenceBtnClick(); });
+    form_.Bind("OKBtnClick", [this] { OKBtnClick(); });
+    form_.Fire(kDelphiRegDlgLayout.onCreate);
+}
+
+std::string TDelphiRegDlg::EditName(std::int32_t version) { return "Delphi" + std::to_string(version) + "Ed"; }
+
+void TDelphiRegDlg::FillFields() {
+    const TRegisteredPaths& paths = forms_.MainFm->Settings.RegisteredPaths;
+    for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n)
+        form_.SetText(EditName(n), app_.Sys().ToUiText(paths[n]));
+}
+
+void TDelphiRegDlg::FormCreate() { FillFields(); }
+
+// Edits left behind by a cancelled showing were never registered: show what is.
+void TDelphiRegDlg::FormShow() { FillFields(); }
+
+void TDelphiRegDlg::ReferenceBtnClick() {
+    const layout::Control* button = form_.Sender();
+    if (!button) return;
+    const std::string edit = EditName(button->tag);
+    if (auto chosen = app_.Gui().OpenFile(kDelphiRegOpenDialogFilter, form_.Text(edit)))
+        form_.SetText(edit, *chosen);
+}
+
+void TDelphiRegDlg::OKBtnClick() {
+    // Nothing is registered until every field is accepted, so that backing out
+    // of a warning (No, then Cancel) leaves the registered paths as they were.
+    std::array<std::string, TRegisteredPaths::kLast - TRegisteredPaths::kFirst + 1> accepted;
+    for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n) {
+        const std::string& text = form_.Text(EditName(n));
+        std::string path = app_.Sys().FromUiText(text);
+        if (!path.empty() && !app_.Files().FileExists(path)) {
+            const std::string question = "Delphi " + std::to_string(n) + " と指定された [" + text +
+                                         "] が見つかりません。\r\nこのまま登録しますか？";
+            if (app_.MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == MsgResult::No) {
+                form_.SetModalResult(layout::ModalResult::None);
+                return;
+            }
+        }
+        accepted[static_cast<std::size_t>(n - TRegisteredPaths::kFirst)] = std::move(path);
+    }
+    TRegisteredPaths& paths = forms_.MainFm->Settings.RegisteredPaths;
+    for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n)
+        paths.Set(n, std::move(accepted[static_cast<std::size_t>(n - TRegisteredPaths::kFirst)]));
+}
+
+}  // namespace pivora

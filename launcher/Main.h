@@ -1,0 +1,50 @@
+// The main window and the launch flow: handed a file, find its IDE version and
+// start the IDE registered for it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "launcher/Forms.h"
+#include "launcher/Settings.h"
+#include "platform/Window.h"
+
+namespace pivora {
+
+extern const layout::Form kMainFmLayout;
+
+class TMainFm {
+public:
+    // Creates the window and runs its creation event.
+    TMainFm(Application& app, TForms& forms);
+
+    Window& Form() { return form_; }
+
+    TSettings Settings;        // TestMode, HistoryMax, RegisteredPaths
+    bool ForceSelect = false;  // Ctrl was held when the window was created
+
+    // The whole decision: detection unless Ctrl was held, else (or when
+    // detection cannot tell) the selection dialog. 0 when undetermined.
+    std::int32_t DetectVersion(const std::string& fileName);
+    // Starts the IDE registered for `version` with the file. False (after
+    // telling the user why) when it could not be started.
+    bool LaunchIde(std::int32_t version, const std::string& fileName);
+    void SaveSettings();
+
+    const std::string& SettingsPath() const { return settingsPath_; }
+
+private:
+    void FormCreate();
+    void FormShow();
+    enum class Outcome { Undetermined, Unregistered, ReportedTestMode, StartFailed, Started };
+    Outcome LaunchFile(const std::string& fileName);
+    void Exit1Click();
+    void Delphi1Click();
+
+    Application& app_;
+    TForms& forms_;
+    Window form_;
+    std::string settingsPath_;
+};
+
+}  // namespace pivora

@@ -1,0 +1,47 @@
+// The launcher's only way to the disk. Real implementations live in posix/ and
+// win32/; tests wrap them to inject faults.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace pivora {
+
+// A file operation that failed. what() is the text the user is shown by the
+// default failure handler (Japanese, naming the file and the system's reason).
+class FileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// Held while a process has exclusive use of a shared file; released when destroyed.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // True only for an existing file; a directory of that name does not count.
+    virtual bool FileExists(const std::string& path) = 0;
+    // The whole file. Throws FileError when it cannot be opened or read.
+    virtual std::string ReadFile(const std::string& path) = 0;
+    // Up to `count` bytes from the start of the file (fewer when it is shorter).
+    virtual std::string ReadPrefix(const std::string& path, std::size_t count) = 0;
+    // Replaces the file with `data` through a temporary file beside it and a
+    // rename, so readers see the old file or the new one, never a torn one.
+    virtual void WriteFileAtomic(const std::string& path, const std::string& data) = 0;
+    // The existing file whose name differs from `path`'s last component only in
+    // letter case, when there is exactly one such file; else nothing. Only needed
+    // where the file system tells case apart (Windows answers with nothing).
+    virtual std::optional<std::string> FindCaseVariant(const std::string& path) = 0;
+    // Waits for and takes an exclusive lock tied to `lockPath` (created if needed).
+    virtual std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) = 0;
+};
+
+}  // namespace pivora

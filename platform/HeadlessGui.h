@@ -1,0 +1,27 @@
+// The backend used where no window can be shown: message boxes become lines on
+// standard error and the run goes on as after OK.
+#pragma once
+
+#include <cstdio>
+
+#include "platform/Gui.h"
+
+namespace pivora {
+
+class HeadlessGui final : public GuiBackend {
+public:
+    explicit HeadlessGui(std::FILE* out = stderr) : out_(out) {}
+    bool CanShowWindows() override { return false; }
+    std::unique_ptr<WindowPeer> Realize(WindowModel& window) override;
+    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) override;
+    std::optional<std::string> InputQuery(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> OpenFile(const std::string&, const std::string&) override { return std::nullopt; }
+    void RunMainWindow(WindowModel&, WindowPeer&) override {}
+
+private:
+    std::FILE* out_;
+};
+
+}  // namespace pivora

@@ -1,0 +1,43 @@
+// What the launcher needs of the operating system beyond files: its command
+// line, the keyboard, its own path, the clock and starting a process.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace pivora {
+
+struct LocalTime {
+    int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+    auto operator<=>(const LocalTime&) const = default;
+};
+
+struct SpawnResult {
+    bool started = false;
+    std::string executable;  // what was (or would have been) run, for messages
+    std::string reason;      // the system's reason when not started
+};
+
+class System {
+public:
+    virtual ~System() = default;
+
+    // The arguments after the program name, split by the platform's rules,
+    // enclosing quotes removed.
+    virtual std::vector<std::string> Arguments() = 0;
+    // True while a Ctrl key is held. False when there is no keyboard to ask.
+    virtual bool CtrlDown() = 0;
+    // The launcher's own executable, a full path.
+    virtual std::string ExePath() = 0;
+    virtual LocalTime Now() = 0;
+    // Starts the IDE registered as `registered` with `file` as its one argument,
+    // in `workDir`, without waiting for it. Safe quoting is the platform's job.
+    virtual SpawnResult StartIde(const std::string& registered, const std::string& file,
+                                 const std::string& workDir) = 0;
+    // File names and registered paths are kept in the system's own bytes; the
+    // windows speak UTF-8. These convert between the two (identity on Linux).
+    virtual std::string ToUiText(const std::string& native) { return native; }
+    virtual std::string FromUiText(const std::string& ui) { return ui; }
+};
+
+}  // namespace pivora

@@ -1,0 +1,81 @@
+// A window of the launcher, independent of any toolkit: the state of its
+// controls, its event bindings and its modal result. Event handlers are bound by
+// the names the layout table gives, and every handler runs behind the
+// application's one failure path, so no exception reaches a toolkit callback.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Gui.h"
+
+namespace pivora {
+
+class Application;
+
+class Window final : public WindowModel {
+public:
+    Window(Application& app, const layout::Form& form);
+    ~Window();
+    Window(const Window&) = delete;
+    Window& operator=(const Window&) = delete;
+
+    void Bind(std::string_view event, std::function<void()> handler);
+    // Runs the handler bound to `event`, if any; failures go to the default handler.
+    void Fire(const char* event);
+
+    const std::string& Text(std::string_view control) const;
+    void SetText(std::string_view control, std::string text);
+    int ItemIndex(std::string_view control) const;
+    void SetItemIndex(std::string_view control, int item);
+    int Tag(std::string_view control) const;
+
+    // Shows the window modally (fires its show event first) and returns how it
+    // ended. Without a display the run cannot go on: see Application::AbortRun.
+    layout::ModalResult ShowModal();
+    void SetModalResult(layout::ModalResult r) { modalResult_ = r; }
+    void Close();  // the main window: ends the program once control returns to the loop
+    void BringToFront();
+    // Presses a control as the user would (a button sets its modal result, then its
+    // click event runs).
+    void Click(std::string_view control);
+    // The control whose click event is running (null outside one), so that one
+    // handler can serve several buttons.
+    const layout::Control* Sender() const { return sender_; }
+
+    // WindowModel
+    const layout::Form& Layout() const override { return form_; }
+    const std::string& Caption(int control) const override;
+    int ItemIndex(int control) const override;
+    layout::ModalResult ModalResult() const override { return modalResult_; }
+    bool Closed() const override { return closed_; }
+    void UserEdited(int control, std::string text) override;
+    void UserSelected(int control, int item) override;
+    void UserClicked(int control) override;
+    void UserChoseMenu(int menuItem) override;
+    void UserDismissed() override;
+
+    Application& App() { return app_; }
+    WindowPeer* Peer() { return peer_.get(); }
+    WindowPeer& EnsurePeer();
+    bool IsMain() const;
+
+private:
+    int IndexOf(std::string_view control) const;  // throws std::logic_error for a name not in the table
+
+    Application& app_;
+    const layout::Form& form_;
+    std::vector<std::string> captions_;
+    std::vector<int> itemIndex_;
+    std::map<std::string, std::function<void()>, std::less<>> handlers_;
+    std::unique_ptr<WindowPeer> peer_;
+    layout::ModalResult modalResult_ = layout::ModalResult::None;
+    bool closed_ = false;
+    const layout::Control* sender_ = nullptr;
+};
+
+}  // namespace pivora

@@ -1,0 +1,100 @@
+#include "platform/posix/PosixSystem.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <ctime>
+
+#include "platform/posix/CommandWords.h"
+#include "platform/posix/X11Keyboard.h"
+
+extern char** environ;
+
+namespace pivora {
+
+namespace {
+
+bool IsFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Frees the spawn attributes and file actions on every way out.
+struct SpawnSetup {
+    posix_spawnattr_t attr;
+    posix_spawn_file_actions_t actions;
+    SpawnSetup() {
+        posix_spawnattr_init(&attr);
+        posix_spawn_file_actions_init(&actions);
+    }
+    ~SpawnSetup() {
+        posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attr);
+    }
+};
+
+}  // namespace
+
+PosixSystem::PosixSystem(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) arguments_.emplace_back(argv[i]);
+}
+
+bool PosixSystem::CtrlDown() { return X11CtrlDown(); }
+
+std::string PosixSystem::ExePath() {
+    if (exePath_.empty()) {
+        char buffer[PATH_MAX];
+        const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+        exePath_ = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("pivora");
+    }
+    return exePath_;
+}
+
+LocalTime PosixSystem::Now() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm {};
+    ::localtime_r(&now, &tm);
+    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+SpawnResult PosixSystem::StartIde(const std::string& registered, const std::string& file,
+                                  const std::string& workDir) {
+    // A registered text that names a file is that file, blanks and all; anything
+    // else is the user's own command, split into words and looked up in PATH.
+    std::vector<std::string> words;
+    const bool isFile = IsFile(registered);
+    if (isFile) words.push_back(registered);
+    else words = SplitCommandWords(registered);
+    SpawnResult result;
+    if (words.empty()) {
+        result.executable = registered;
+        result.reason = "実行するファイルが指定されていません。";
+        return result;
+    }
+    words.push_back(file);
+    result.executable = words.front();
+
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    SpawnSetup setup;
+    // A session of its own, so the IDE outlives the terminal the launcher ran in.
+    posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSID);
+    if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&setup.actions, workDir.c_str());
+    pid_t pid = 0;
+    const int err = isFile ? posix_spawn(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ)
+                           : posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ);
+    if (err != 0) {
+        result.reason = std::strerror(err);
+        return result;
+    }
+    result.started = true;
+    return result;
+}
+
+}  // namespace pivora

@@ -1,0 +1,28 @@
+// An in-memory file system for tests, with faults to order: a read or a write
+// of a named file fails with the error text a real one would carry.
+#pragma once
+
+#include <map>
+#include <set>
+
+#include "platform/FileSystem.h"
+
+namespace pivora {
+
+class MemoryFiles final : public FileSystem {
+public:
+    std::map<std::string, std::string> files;
+    std::set<std::string> failReads;   // paths whose reads throw
+    std::set<std::string> failWrites;  // paths whose writes throw (the old content stays)
+    int writes = 0;                    // successful writes, all files
+    int locks = 0;                     // locks taken
+
+    bool FileExists(const std::string& path) override { return files.count(path) != 0; }
+    std::string ReadFile(const std::string& path) override;
+    std::string ReadPrefix(const std::string& path, std::size_t count) override;
+    void WriteFileAtomic(const std::string& path, const std::string& data) override;
+    std::optional<std::string> FindCaseVariant(const std::string& path) override;
+    std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) override;
+};
+
+}  // namespace pivora

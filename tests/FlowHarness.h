@@ -1,0 +1,50 @@
+// A whole program run on the test doubles: arguments, Ctrl and files are set
+// up first, then Run() creates the windows and runs the launch flow.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "Pivora.h"
+#include "platform/scripted/FakeSystem.h"
+#include "platform/scripted/MemoryFiles.h"
+#include "platform/scripted/ScriptedGui.h"
+
+namespace pivora::testing {
+
+struct FlowHarness {
+    FakeSystem sys;
+    MemoryFiles files;
+    ScriptedGui gui;
+    std::unique_ptr<TProgram> program;
+    int exitStatus = -1;
+
+    FlowHarness() { sys.exePath = "/opt/pivora/pivora"; }
+
+    std::string IniPath() const { return "/opt/pivora/pivora.ini"; }
+    void Settings(const std::string& text) { files.files[IniPath()] = text; }
+    void Register(int version, const std::string& path) {
+        std::string& ini = files.files[IniPath()];
+        if (ini.find("[DelphiReg]") == std::string::npos) ini += "[DelphiReg]\r\n";
+        ini += std::to_string(version) + "=" + path + "\r\n";
+    }
+    void Args(std::initializer_list<std::string> args) { sys.arguments = args; }
+    // The selection dialog's answer: an item (-1 for none), then OK or Cancel.
+    void AnswerSelection(int item, bool ok = true) {
+        gui.OnModal("ForceOpenVerSelDlg", [item, ok](Window& dlg) {
+            if (item >= 0) dlg.UserSelected(4, item);  // VersionSelRg
+            dlg.Click(ok ? "OKBtn" : "CancelBtn");
+        });
+    }
+
+    // Creates the windows (reading the settings), then runs the main window.
+    int Run() {
+        program = std::make_unique<TProgram>(sys, files, gui);
+        exitStatus = program->Run();
+        return exitStatus;
+    }
+    TMainFm& Main() { return program->MainFm; }
+    std::string Panel() { return Main().Form().Text("DelphiVPnl"); }
+};
+
+}  // namespace pivora::testing
