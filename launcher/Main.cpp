@@ -4,6 +4,7 @@
 #include "launcher/Detection.h"
 #include "launcher/ForceOpen.h"
 #include "platform/Application.h"
+#include "platform/Convert.h"
 #include "platform/FileNames.h"
 
 namespace pivora {
@@ -19,6 +20,7 @@ TMainFm::TMainFm(Application& app, TForms& forms) : app_(app), forms_(forms), fo
     form_.Bind("FormShow", [this] { FormShow(); });
     form_.Bind("Exit1Click", [this] { Exit1Click(); });
     form_.Bind("Delphi1Click", [this] { Delphi1Click(); });
+    form_.Bind("H1Click", [this] { H1Click(); });
     form_.Fire(kMainFmLayout.onCreate);
 }
 
@@ -26,6 +28,12 @@ void TMainFm::FormCreate() {
     ForceSelect = app_.Sys().CtrlDown();
     settingsPath_ = SettingsFileName(app_.Sys().ExePath());
     Settings = LoadSettings(app_.Files(), settingsPath_);
+    System& sys = app_.Sys();
+    History = std::make_unique<THistoryList>(
+        app_.Files(), HistoryFileName(sys.ExePath()),
+        [&sys](const std::string& a, const std::string& b) { return sys.CompareFileNames(a, b); },
+        Settings.HistoryMax);
+    History->LoadHistory();
 }
 
 void TMainFm::SaveSettings() { pivora::SaveSettings(app_.Files(), settingsPath_, Settings); }
@@ -40,9 +48,18 @@ void TMainFm::FormShow() {
 }
 
 TMainFm::Outcome TMainFm::LaunchFile(const std::string& fileName) {
-    const std::int32_t version = DetectVersion(fileName);
+    // A remembered file opens in its remembered version; Ctrl forgets it and asks again.
+    int remembered = History ? History->FindHistory(fileName) : -1;
+    if (remembered >= 0 && ForceSelect) {
+        History->DeleteHistory(remembered);
+        remembered = -1;
+    }
+    const std::int32_t version =
+        remembered >= 0 ? History->Entries()[static_cast<std::size_t>(remembered)].Version : DetectVersion(fileName);
     if (version <= 0) return Outcome::Undetermined;
     form_.SetText("DelphiVPnl", VersionCaption(version));
+    // Remembered whether or not an IDE is registered for it, and in test mode too.
+    if (remembered < 0 && History) History->AddHistory(fileName, version, app_.Sys().Now());
 
     // A version without a slot (1 from a 16-bit unit) is as unregistered as an empty slot.
     const std::string& registered = Settings.RegisteredPaths[version];
@@ -86,6 +103,22 @@ bool TMainFm::LaunchIde(std::int32_t version, const std::string& fileName) {
                         "]\r\n" + result.reason,
                     MsgType::Error, MsgButtons::Ok);
     return false;
+}
+
+void TMainFm::H1Click() {
+    for (;;) {
+        std::string text = IntToStr(Settings.HistoryMax);
+        if (!app_.InputQuery("起動履歴登録数", "起動履歴を保存する最大値を入力して下さい。", text)) return;
+        const std::int32_t n = StrToInt(text).value_or(-1);
+        if (n < 0) {
+            app_.MessageDlg("０以上の数値を入力して下さい。", MsgType::Error, MsgButtons::Ok);
+            continue;
+        }
+        // The new limit applies from the next start, when the loaded history is trimmed.
+        Settings.HistoryMax = n;
+        SaveSettings();
+        return;
+    }
 }
 
 void TMainFm::Exit1Click() { form_.Close(); }

@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "launcher/Forms.h"
+#include "launcher/History.h"
 #include "launcher/Settings.h"
 #include "platform/Window.h"
 
@@ -22,6 +24,9 @@ public:
 
     TSettings Settings;        // TestMode, HistoryMax, RegisteredPaths
     bool ForceSelect = false;  // Ctrl was held when the window was created
+    // The launch history, owned by the window and released with it (not at the
+    // close query, which a shutdown may call off).
+    std::unique_ptr<THistoryList> History;
 
     // The whole decision: detection unless Ctrl was held, else (or when
     // detection cannot tell) the selection dialog. 0 when undetermined.
@@ -40,6 +45,7 @@ private:
     Outcome LaunchFile(const std::string& fileName);
     void Exit1Click();
     void Delphi1Click();
+    void H1Click();
 
     Application& app_;
     TForms& forms_;

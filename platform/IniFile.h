@@ -40,8 +40,20 @@ public:
 
 private:
     struct Line;
-    std::vector<std::string> lines_;  // see IniFile.cpp for the representation
-    // implementation-defined members follow
+    static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+    struct Place {
+        std::size_t section = kNone;        // the section's header line
+        std::size_t lastInSection = kNone;  // its last line that is not blank
+        std::size_t key = kNone;
+    };
+    Line LineAt(std::size_t i) const;
+    Place Locate(std::string_view section, std::string_view key) const;
+    std::string NewLineEnding() const;  // the file's own style; CR LF for a new file
+    void EndLine(std::size_t i, const std::string& eol);
+
+    // The file's lines, each with its own line end, so unchanged lines are
+    // written back byte for byte.
+    std::vector<std::string> lines_;
 };
 
 // A profile file on disk: loaded whole when constructed (a missing file is an

@@ -68,8 +68,9 @@ ModalResult Window::ShowModal() {
         app_.AbortRun(2, std::string("pivora: the window \"") + form_.caption +
                              "\" cannot be shown: there is no display");
     modalResult_ = ModalResult::None;
+    WindowPeer& peer = EnsurePeer();
     Fire(form_.onShow);
-    EnsurePeer().RunModal();
+    peer.RunModal();
     const layout::ModalResult result = modalResult_;
     modalResult_ = ModalResult::None;
     return result;

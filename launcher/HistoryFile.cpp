@@ -1,0 +1,112 @@
+#include "launcher/HistoryFile.h"
+
+#include <cstdio>
+
+#include "platform/Convert.h"
+#include "platform/FileNames.h"
+#include "platform/TextLines.h"
+
+namespace pivora {
+
+namespace {
+
+constexpr std::string_view kSeparator = " - ";
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Reads 1 to `maxDigits` digits at `pos`.
+bool ReadNumber(std::string_view s, std::size_t& pos, int maxDigits, int& value) {
+    const std::size_t start = pos;
+    value = 0;
+    while (pos < s.size() && IsDigit(s[pos]) && pos - start < static_cast<std::size_t>(maxDigits))
+        value = value * 10 + (s[pos++] - '0');
+    return pos > start;
+}
+
+// One separator character between the numbers, whatever the locale wrote.
+bool SkipSeparator(std::string_view s, std::size_t& pos) {
+    if (pos >= s.size() || IsDigit(s[pos])) return false;
+    ++pos;
+    return true;
+}
+
+bool IsLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+
+int DaysInMonth(int y, int m) {
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return m == 2 && IsLeapYear(y) ? 29 : kDays[m - 1];
+}
+
+std::optional<LocalTime> ParseDateTime(std::string_view s) {
+    LocalTime t;
+    std::size_t pos = 0;
+    if (!ReadNumber(s, pos, 4, t.year) || !SkipSeparator(s, pos) || !ReadNumber(s, pos, 2, t.month) ||
+        !SkipSeparator(s, pos) || !ReadNumber(s, pos, 2, t.day))
+        return std::nullopt;
+    if (pos < s.size()) {
+        if (s[pos] != ' ') return std::nullopt;
+        ++pos;
+        if (!ReadNumber(s, pos, 2, t.hour) || !SkipSeparator(s, pos) || !ReadNumber(s, pos, 2, t.minute))
+            return std::nullopt;
+        if (pos < s.size() && (!SkipSeparator(s, pos) || !ReadNumber(s, pos, 2, t.second))) return std::nullopt;
+    }
+    if (pos != s.size()) return std::nullopt;
+    if (t.year < 1 || t.month < 1 || t.month > 12 || t.day < 1 || t.day > DaysInMonth(t.year, t.month) ||
+        t.hour > 23 || t.minute > 59 || t.second > 59)
+        return std::nullopt;
+    return t;
+}
+
+}  // namespace
+
+std::string HistoryFileName(const std::string& exePath) { return ChangeFileExt(exePath, ".dat"); }
+
+std::optional<THistory> ParseHistoryLine(std::string_view line) {
+    const std::size_t p = line.find(kSeparator);
+    if (p == std::string_view::npos) return std::nullopt;
+    THistory entry;
+    auto date = ParseDateTime(line.substr(0, p));
+    if (!date) return std::nullopt;
+    entry.Date = *date;
+    const std::string_view rest = line.substr(p + kSeparator.size());
+    std::size_t nameStart = 3;  // two characters of version and a blank
+    // A negative version is written with three characters ("-05").
+    if (rest.size() >= 3 && rest[0] == '-' && IsDigit(rest[1]) && IsDigit(rest[2])) {
+        entry.Version = -((rest[1] - '0') * 10 + (rest[2] - '0'));
+        nameStart = 4;
+    } else {
+        auto version = StrToInt(rest.substr(0, 2));
+        if (!version || rest.size() < 2) return std::nullopt;
+        entry.Version = *version;
+    }
+    if (rest.size() > nameStart) entry.FileName = std::string(rest.substr(nameStart));
+    return entry;
+}
+
+std::string FormatHistoryLine(const THistory& e) {
+    char head[64];
+    std::snprintf(head, sizeof head, "%04d/%02d/%02d %02d:%02d:%02d - %.2d ", e.Date.year, e.Date.month, e.Date.day,
+                  e.Date.hour, e.Date.minute, e.Date.second, e.Version);
+    std::string line = head;
+    line += e.FileName;
+    line += "\r\n";
+    return line;
+}
+
+std::vector<THistory> ParseHistoryText(std::string_view text) {
+    std::vector<THistory> entries;
+    ForEachLine(text, [&](std::string_view line) {
+        if (auto e = ParseHistoryLine(line)) entries.push_back(std::move(*e));
+        return true;
+    });
+    return entries;
+}
+
+std::string FormatHistoryText(const std::vector<THistory>& entries) {
+    std::string text;
+    text.reserve(entries.size() * 64);
+    for (const THistory& e : entries) text += FormatHistoryLine(e);
+    return text;
+}
+
+}  // namespace pivora

@@ -1,0 +1,243 @@
+// The launch history: its line format, its order, trimming, and saving that
+// never loses what another run or an earlier start wrote.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "launcher/History.h"
+#include "platform/FileSystem.h"
+#include "platform/scripted/MemoryFiles.h"
+
+namespace pivora::testing {
+namespace {
+
+constexpr const char* kDat = "/opt/pivora/pivora.dat";
+
+int ByteWise(const std::string& a, const std::string& b) { return a.compare(b); }
+int IgnoringCase(const std::string& a, const std::string& b) {
+    std::string x = a, y = b;
+    for (char& c : x) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : y) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return x.compare(y);
+}
+
+LocalTime At(int second) { return {2026, 1, 2, 3, 4, second}; }
+
+TEST(HistoryLine, FormatAndParseRoundTrip) {
+    const THistory e{{1998, 7, 1, 9, 5, 33}, 4, "C:\\Proj\\Project1.dpr"};
+    EXPECT_EQ(FormatHistoryLine(e), "1998/07/01 09:05:33 - 04 C:\\Proj\\Project1.dpr\r\n");
+    const auto back = ParseHistoryLine("1998/07/01 09:05:33 - 04 C:\\Proj\\Project1.dpr");
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Date, e.Date);
+    EXPECT_EQ(back->Version, 4);
+    EXPECT_EQ(back->FileName, e.FileName);
+}
+
+TEST(HistoryLine, OddButValidLines) {
+    // Only the first " - " separates: a file name may hold one.
+    auto e = ParseHistoryLine("2026/01/02 03:04:05 - 03 /p/a - b.dpr");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->FileName, "/p/a - b.dpr");
+    // A line that ends after the version gives an empty name, written back as it was.
+    e = ParseHistoryLine("2026/01/02 03:04:05 - 03");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->FileName, "");
+    EXPECT_EQ(FormatHistoryLine(*e), "2026/01/02 03:04:05 - 03 \r\n");
+    // Other separator characters, as another locale wrote them, still read in written order.
+    e = ParseHistoryLine("2026-01-02 03.04.05 - 02 x");
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->Date, (LocalTime{2026, 1, 2, 3, 4, 5}));
+    // Version 00 and hexadecimal are whole-text conversions like the settings'.
+    EXPECT_EQ(ParseHistoryLine("2026/01/02 03:04:05 - 00 x")->Version, 0);
+    EXPECT_EQ(ParseHistoryLine("2026/01/02 03:04:05 - $A x")->Version, 10);
+}
+
+TEST(HistoryLine, NegativeVersionsReadBackUnchanged) {
+    const THistory e{At(1), -5, "/p/x.dpr"};
+    const std::string line = FormatHistoryLine(e);
+    EXPECT_EQ(line, "2026/01/02 03:04:01 - -05 /p/x.dpr\r\n");
+    const auto back = ParseHistoryLine(line.substr(0, line.size() - 2));
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->Version, -5);
+    EXPECT_EQ(back->FileName, "/p/x.dpr");
+}
+
+TEST(HistoryLine, MalformedLinesDoNotConvert) {
+    for (const char* line : {
+             "no separator at all",
+             "2026/01/02 03:04:05 - 4 C:\\one-digit-version.dpr",
+             "2026/13/02 03:04:05 - 04 x",   // month 13
+             "2026/02/30 03:04:05 - 04 x",   // no such day
+             "2026/01/02 24:00:00 - 04 x",
+             "garbage - 04 x",
+             " - 04 x",
+             "2026/01/02 03:04:05 - 0",
+             "2026/01/02 03:04:05 - xy file",
+         })
+        EXPECT_FALSE(ParseHistoryLine(line)) << line;
+}
+
+class History : public ::testing::Test {
+protected:
+    MemoryFiles files;
+    THistoryList List(std::int32_t max = 1000, FileNameCompare cmp = ByteWise) {
+        return THistoryList(files, kDat, cmp, max);
+    }
+    std::string Dat() { return files.files[kDat]; }
+};
+
+TEST_F(History, MissingFileIsAnEmptyHistoryAndNothingIsWritten) {
+    auto h = List();
+    h.LoadHistory();
+    EXPECT_TRUE(h.Entries().empty());
+    EXPECT_EQ(h.FindHistory("/p/a.dpr"), -1);
+    EXPECT_EQ(files.writes, 0);
+}
+
+TEST_F(History, AddingKeepsFileNameOrderAndRewritesTheFile) {
+    auto h = List();
+    h.LoadHistory();
+    h.AddHistory("/p/b.dpr", 3, At(1));
+    h.AddHistory("/p/a.dpr", 4, At(2));
+    h.AddHistory("/p/c.dpr", 2, At(3));
+    EXPECT_EQ(Dat(),
+              "2026/01/02 03:04:02 - 04 /p/a.dpr\r\n"
+              "2026/01/02 03:04:01 - 03 /p/b.dpr\r\n"
+              "2026/01/02 03:04:03 - 02 /p/c.dpr\r\n");
+    EXPECT_EQ(h.FindHistory("/p/b.dpr"), 1);
+    EXPECT_EQ(h.FindHistory("/p/B.dpr"), -1);  // byte-wise: another file on Linux
+}
+
+TEST_F(History, LimitZeroDropsEveryNewEntryAndRewritesTheFileEmpty) {
+    auto h = List(0);
+    h.LoadHistory();
+    EXPECT_FALSE(h.AddHistory("/p/a.dpr", 4, At(1)));
+    EXPECT_TRUE(h.Entries().empty());
+    ASSERT_TRUE(files.FileExists(kDat));
+    EXPECT_EQ(Dat(), "");
+}
+
+TEST_F(History, LimitTwoDropsTheOldestAndKeepsNameOrder) {
+    auto h = List(2);
+    h.LoadHistory();
+    h.AddHistory("/p/z.dpr", 4, At(1));
+    h.AddHistory("/p/y.dpr", 3, At(2));
+    h.AddHistory("/p/x.dpr", 2, At(3));
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:03 - 02 /p/x.dpr\r\n2026/01/02 03:04:02 - 03 /p/y.dpr\r\n");
+}
+
+TEST_F(History, EqualDatesAreTrimmedInFileNameOrder) {
+    files.files[kDat] =
+        "2026/01/02 03:04:05 - 04 /p/a\r\n2026/01/02 03:04:05 - 04 /p/b\r\n2026/01/02 03:04:05 - 04 /p/c\r\n";
+    auto h = List(1);
+    h.LoadHistory();
+    ASSERT_EQ(h.Entries().size(), 1u);
+    EXPECT_EQ(h.Entries()[0].FileName, "/p/c");
+}
+
+TEST_F(History, AnOverfullFileIsTrimmedAtLoad) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/old\r\n2026/01/02 03:04:09 - 04 /p/new\r\n";
+    auto h = List(1);
+    h.LoadHistory();
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:09 - 04 /p/new\r\n");
+}
+
+TEST_F(History, HandEditedUnsortedFileIsSortedSoLookupsNeverMiss) {
+    files.files[kDat] =
+        "2026/01/02 03:04:01 - 04 /p/m\r\n2026/01/02 03:04:02 - 03 /p/a\r\n2026/01/02 03:04:03 - 02 /p/z\r\n"
+        "2026/01/02 03:04:04 - 02 /p/b\r\n";
+    auto h = List();
+    h.LoadHistory();
+    for (const char* name : {"/p/a", "/p/b", "/p/m", "/p/z"}) EXPECT_GE(h.FindHistory(name), 0) << name;
+}
+
+TEST_F(History, MalformedLinesAreDroppedAtTheNextSave) {
+    files.files[kDat] = "junk\r\n2026/01/02 03:04:01 - 4 /p/one-digit\r\n2026/01/02 03:04:01 - 04 /p/good\r\n";
+    auto h = List();
+    h.LoadHistory();
+    EXPECT_EQ(h.Entries().size(), 1u);
+    h.AddHistory("/p/new", 3, At(2));
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:01 - 04 /p/good\r\n2026/01/02 03:04:02 - 03 /p/new\r\n");
+}
+
+TEST_F(History, RoundTripIsByteForByte) {
+    const std::string text =
+        "2026/01/02 03:04:02 - 00 \r\n2026/01/02 03:04:01 - 04 /p/a - b.dpr\r\n"
+        "2026/01/02 03:04:03 - -03 /p/neg\r\n2026/01/02 03:04:04 - 02 /p/\x95\x5C.dpr\r\n";
+    files.files[kDat] = text;
+    auto h = List();
+    h.LoadHistory();
+    h.SaveHistory();
+    EXPECT_EQ(Dat(), text);
+}
+
+TEST_F(History, SameFileTwiceKeepsBothAndARemovalTakesOne) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n2026/01/02 03:04:02 - 03 /p/a\r\n";
+    auto h = List();
+    h.LoadHistory();
+    EXPECT_EQ(h.Entries().size(), 2u);
+    const int i = h.FindHistory("/p/a");
+    ASSERT_GE(i, 0);
+    h.DeleteHistory(i);
+    h.AddHistory("/p/b", 2, At(5));
+    EXPECT_EQ(h.Entries().size(), 2u);
+}
+
+TEST_F(History, CaseInsensitiveComparisonFindsOneEntry) {
+    auto h = List(1000, IgnoringCase);
+    h.LoadHistory();
+    h.AddHistory("C:\\Proj\\P.dpr", 4, At(1));
+    EXPECT_EQ(h.FindHistory("c:\\proj\\p.dpr"), 0);
+    EXPECT_EQ(h.FindHistory("P.dpr"), -1);  // without its directory it is another entry
+}
+
+TEST_F(History, AFailedWriteLeavesTheOldFileAndIsReported) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
+    auto h = List();
+    h.LoadHistory();
+    files.failWrites.insert(kDat);
+    EXPECT_THROW(h.AddHistory("/p/b", 3, At(2)), FileError);
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:01 - 04 /p/a\r\n");
+}
+
+TEST_F(History, AHistoryThatCouldNotBeReadIsNeverSavedOver) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
+    files.failReads.insert(kDat);
+    auto h = List();
+    EXPECT_THROW(h.LoadHistory(), FileError);
+    files.failReads.clear();
+    try {
+        h.AddHistory("/p/b", 3, At(2));
+        FAIL() << "the addition must be refused";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::strstr(e.what(), kDat), nullptr);
+    }
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:01 - 04 /p/a\r\n");
+}
+
+TEST_F(History, ASaveMergesWhatAnotherRunWroteMeanwhile) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n2026/01/02 03:04:02 - 04 /p/gone\r\n";
+    auto mine = List();
+    mine.LoadHistory();
+    mine.DeleteHistory(mine.FindHistory("/p/gone"));
+    // Another launcher adds its file after this one loaded.
+    auto other = List();
+    other.LoadHistory();
+    other.AddHistory("/p/other", 3, At(3));
+    mine.AddHistory("/p/mine", 2, At(4));
+    EXPECT_EQ(Dat(),
+              "2026/01/02 03:04:01 - 04 /p/a\r\n2026/01/02 03:04:04 - 02 /p/mine\r\n"
+              "2026/01/02 03:04:03 - 03 /p/other\r\n");
+    EXPECT_EQ(files.locks, 2);
+}
+
+TEST_F(History, NegativeLimitFromAHandEditedFileNeverRemovesMoreThanItHolds) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
+    auto h = List(-7);
+    h.LoadHistory();
+    EXPECT_TRUE(h.Entries().empty());
+    EXPECT_EQ(Dat(), "");
+}
+
+}  // namespace
+}  // namespace pivora::testing
