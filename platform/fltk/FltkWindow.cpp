@@ -197,11 +197,15 @@ void FltkPeer::Build() {
                 }
                 // The caption sits on the frame, on the face colour, as a group box's does.
                 auto* title = new Fl_Box(x + 8, y, c.width - 16, 16);
-                title->box(FL_NO_BOX);
+                title->box(FL_FLAT_BOX);
+                title->color(window_->color());
                 title->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
                 title->copy_label(LiteralLabel(c.caption).c_str());
                 ApplyFont(title, font);
                 title->labelsize(static_cast<Fl_Fontsize>(std::max(10, MapFont(font).size - 2)));
+                int tw = 0, th = 0;
+                title->measure_label(tw, th);
+                title->size(std::min(tw + 4, c.width - 16), 16);
                 g->end();
                 w = g;
                 break;

@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# The real launcher with real windows under Xvfb, driven as a user would.
+. "$(dirname "$0")/common.sh"
+. "$(dirname "$0")/xvfb.sh"
+T=$(mktemp -d)
+SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"
+start_xvfb
+trap 'stop_xvfb; rm -rf "$T"' EXIT
+
+L="$T/launcher"; new_launcher "$L"
+IDE2="$T/ide2"; stand_in_ide "$IDE2"
+IDE4="$T/ide4"; stand_in_ide "$IDE4"
+write_ini "$L" "[DelphiReg]" "2=$IDE2" "4=$IDE4"
+P="$T/p"; mkdir -p "$P"
+printf 'unit U;' > "$P/Lone.pas"
+
+# An undetermined file: the selection dialog is shown and answered.
+"$L/pivora" "$P/Lone.pas" & PID=$!
+W=$(wait_window "起動バージョン選択"); check "the selection dialog appears" [ -n "$W" ]
+import -window root "$SHOTS/selection.png"
+eval "$(xdotool getwindowgeometry --shell "$W")"
+check "the dialog's client area is 276 x 214" [ "$WIDTH" -eq 276 ] && check "its height" [ "$HEIGHT" -eq 214 ]
+check "the dialog is centred" [ "$X" -eq $(((1024 - 276) / 2)) ]
+click "$W" 100 92          # "Delphi 2", first item of the radio group at 80,64
+focus "$W"; xdotool key Return   # the default button
+wait_exit "$PID"
+check "the run ends after the start (rc $RC)" [ "$RC" -eq 0 ]
+check "Delphi 2 was started with the file" grep -qx "arg=$P/Lone.pas" "$IDE2.log"
+check "the choice is remembered" grep -q " - 02 $P/Lone.pas" "$L/pivora.dat"
+
+# Ctrl held at start forces the dialog even for a clear desktop file, and the
+# chosen version replaces the remembered one.
+printf 'program P;\r\n' > "$P/Project1.dpr"
+printf '[Main Window]\r\nClientWidth=800\r\n' > "$P/Project1.dsk"
+hold_ctrl
+"$L/pivora" "$P/Lone.pas" & PID=$!
+W=$(wait_window "起動バージョン選択")
+release_ctrl
+check "Ctrl at start shows the dialog" [ -n "$W" ]
+click "$W" 100 140         # "Delphi 4"
+click "$W" 92 192          # OK
+wait_exit "$PID"
+check "Delphi 4 was started" grep -qx "arg=$P/Lone.pas" "$IDE4.log"
+check "the entry was replaced" [ "$(grep -c "$P/Lone.pas" "$L/pivora.dat")" -eq 1 ]
+check "with version 4" grep -q " - 04 $P/Lone.pas" "$L/pivora.dat"
+
+# Cancel: nothing started, the main window stays with "Delphi ?".
+rm -f "$IDE4.log"
+printf 'unit V;' > "$P/Other.pas"
+"$L/pivora" "$P/Other.pas" & PID=$!
+W=$(wait_window "起動バージョン選択")
+focus "$W"; xdotool key Escape
+M=$(wait_window "Pivora"); check "after Cancel the main window is shown" [ -n "$M" ]
+import -window root "$SHOTS/main-after-cancel.png"
+check "nothing was started" [ ! -e "$IDE4.log" ]
+check "nothing was remembered" bash -c "! grep -q Other.pas '$L/pivora.dat'"
+focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key x     # ファイル(&F) > 終了(&X)
+wait_exit "$PID"
+check "Exit closes the main window and ends the run (rc $RC)" [ "$RC" -eq 0 ]
+
+# No argument: the main window at its place with its menu; Ctrl changes nothing.
+hold_ctrl
+"$L/pivora" & PID=$!
+M=$(wait_window "Pivora")
+release_ctrl
+check "the main window appears without an argument" [ -n "$M" ]
+eval "$(xdotool getwindowgeometry --shell "$M")"
+check "at 196,107 (got $X,$Y)" [ "$X" -eq 196 ] && check "y" [ "$Y" -eq 107 ]
+check "252 wide (got $WIDTH)" [ "$WIDTH" -eq 252 ]
+import -window root "$SHOTS/main.png"
+check "no selection dialog" bash -c "! xdotool search --onlyvisible --name '.' | while read w; do xdotool getwindowname \$w; done | grep -q '起動バージョン選択'"
+
+# The history size command: bad numbers are refused, a good one is saved.
+open_size_command() { focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key s; sleep 0.3; xdotool key h; }
+for bad in "-1" "abc" "5 "; do
+    open_size_command
+    I=$(wait_window "起動履歴登録数"); check "the size box appears for '$bad'" [ -n "$I" ]
+    focus "$I"; xdotool key ctrl+a; xdotool type --delay 30 -- "$bad"; xdotool key Return
+    E=$(wait_window "エラー"); check "'$bad' is refused" [ -n "$E" ]
+    [ "$bad" = "-1" ] && import -window root "$SHOTS/size-error.png"
+    focus "$E"; xdotool key Return
+    I=$(wait_window "起動履歴登録数"); check "the box asks again after '$bad'" [ -n "$I" ]
+    focus "$I"; xdotool key Escape; sleep 0.3
+done
+check "refused sizes write nothing" bash -c "! grep -q HistoryMax '$L/pivora.ini'"
+open_size_command
+I=$(wait_window "起動履歴登録数")
+import -window root "$SHOTS/size.png"
+focus "$I"; xdotool key ctrl+a; xdotool type --delay 30 "5"; xdotool key Return; sleep 0.5
+check "an accepted size is written" grep -q "^HistoryMax=5"$'\r'"$" "$L/pivora.ini"
+check "the registered paths stay" grep -q "^4=$IDE4" "$L/pivora.ini"
+focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key x
+wait_exit "$PID"
+finish
