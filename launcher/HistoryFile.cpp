@@ -1,6 +1,5 @@
 #include "launcher/HistoryFile.h"
 
-#include <cstdio>
 
 #include "platform/Convert.h"
 #include "platform/FileNames.h"
@@ -83,18 +82,54 @@ std::optional<THistory> ParseHistoryLine(std::string_view line) {
     return entry;
 }
 
+namespace {
+
+// At least `width` digits, as "%0*d" would write a number of 0 or more.
+void AppendPadded(std::string& out, long long value, int width) {
+    char digits[24];
+    int n = 0;
+    unsigned long long v = static_cast<unsigned long long>(value);
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0);
+    for (int i = n; i < width; ++i) out += '0';
+    while (n > 0) out += digits[--n];
+}
+
+// Formatted by hand: a history of a million lines is written at every addition.
+void AppendHistoryLine(std::string& out, const THistory& e) {
+    AppendPadded(out, e.Date.year, 4);
+    out += '/';
+    AppendPadded(out, e.Date.month, 2);
+    out += '/';
+    AppendPadded(out, e.Date.day, 2);
+    out += ' ';
+    AppendPadded(out, e.Date.hour, 2);
+    out += ':';
+    AppendPadded(out, e.Date.minute, 2);
+    out += ':';
+    AppendPadded(out, e.Date.second, 2);
+    out += " - ";
+    // "%.2d": at least two digits after the sign, so -5 is "-05".
+    if (e.Version < 0) out += '-';
+    AppendPadded(out, e.Version < 0 ? -static_cast<long long>(e.Version) : e.Version, 2);
+    out += ' ';
+    out += e.FileName;
+    out += "\r\n";
+}
+
+}  // namespace
+
 std::string FormatHistoryLine(const THistory& e) {
-    char head[64];
-    std::snprintf(head, sizeof head, "%04d/%02d/%02d %02d:%02d:%02d - %.2d ", e.Date.year, e.Date.month, e.Date.day,
-                  e.Date.hour, e.Date.minute, e.Date.second, e.Version);
-    std::string line = head;
-    line += e.FileName;
-    line += "\r\n";
+    std::string line;
+    AppendHistoryLine(line, e);
     return line;
 }
 
 std::vector<THistory> ParseHistoryText(std::string_view text) {
     std::vector<THistory> entries;
+    entries.reserve(text.size() / 48);  // a typical line is longer
     ForEachLine(text, [&](std::string_view line) {
         if (auto e = ParseHistoryLine(line)) entries.push_back(std::move(*e));
         return true;
@@ -105,7 +140,7 @@ std::vector<THistory> ParseHistoryText(std::string_view text) {
 std::string FormatHistoryText(const std::vector<THistory>& entries) {
     std::string text;
     text.reserve(entries.size() * 64);
-    for (const THistory& e : entries) text += FormatHistoryLine(e);
+    for (const THistory& e : entries) AppendHistoryLine(text, e);
     return text;
 }
 
