@@ -4,6 +4,7 @@
 #include <numeric>
 
 #include "platform/FileSystem.h"
+#include "platform/TextLines.h"
 
 namespace pivora {
 
@@ -15,7 +16,7 @@ constexpr std::size_t kMaxReserve = 4096;
 
 THistoryList::THistoryList(FileSystem& files, std::string path, FileNameCompare compare, std::int32_t historyMax)
     : files_(files), path_(std::move(path)), compare_(std::move(compare)), historyMax_(std::max(historyMax, 0)) {
-    entries_.reserve(std::min(static_cast<std::size_t>(historyMax_), kMaxReserve));
+    slots_.reserve(std::min(static_cast<std::size_t>(historyMax_), kMaxReserve));
 }
 
 int THistoryList::CompareByDate(const THistory& a, const THistory& b) {
@@ -28,83 +29,102 @@ int THistoryList::CompareByFileName(const THistory& a, const THistory& b) const 
     return compare_(a.FileName, b.FileName);
 }
 
-void THistoryList::SortByFileName(std::vector<THistory>& entries) const {
-    auto less = [this](const THistory& a, const THistory& b) { return CompareByFileName(a, b) < 0; };
-    // A file written by this launcher is already in order; only a hand-edited one needs sorting.
-    if (!std::is_sorted(entries.begin(), entries.end(), less)) std::stable_sort(entries.begin(), entries.end(), less);
+THistory THistoryList::Entry(std::size_t index) const {
+    const Slot& s = slots_.at(index);
+    return {UnpackDate(s.date), s.version, std::string(s.name)};
 }
 
-bool THistoryList::Trim(std::vector<THistory>& entries) const {
-    if (entries.size() <= static_cast<std::size_t>(historyMax_)) return false;
-    const std::size_t drop = entries.size() - static_cast<std::size_t>(historyMax_);
+std::vector<THistoryList::Slot> THistoryList::ParseSlots(std::string_view text) const {
+    std::vector<Slot> slots;
+    slots.reserve(std::max<std::size_t>(text.size() / 48, slots_.capacity()));
+    ForEachLine(text, [&](std::string_view line) {
+        if (auto f = ParseHistoryFields(line)) slots.push_back({PackDate(f->Date), f->Version, f->FileName});
+        return true;
+    });
+    return slots;
+}
+
+void THistoryList::SortByFileName(std::vector<Slot>& slots) const {
+    auto less = [this](const Slot& a, const Slot& b) { return compare_(a.name, b.name) < 0; };
+    // A file written by this launcher is already in order; only a hand-edited one needs sorting.
+    if (!std::is_sorted(slots.begin(), slots.end(), less)) std::stable_sort(slots.begin(), slots.end(), less);
+}
+
+bool THistoryList::Trim(std::vector<Slot>& slots) const {
+    if (slots.size() <= static_cast<std::size_t>(historyMax_)) return false;
+    const std::size_t drop = slots.size() - static_cast<std::size_t>(historyMax_);
     // Rank by date, keeping the file-name order among equal dates, and drop the first ranks.
-    std::vector<std::size_t> order(entries.size());
+    std::vector<std::size_t> order(slots.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::stable_sort(order.begin(), order.end(),
-                     [&](std::size_t a, std::size_t b) { return CompareByDate(entries[a], entries[b]) < 0; });
-    std::vector<bool> dropped(entries.size(), false);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return slots[a].date < slots[b].date; });
+    std::vector<bool> dropped(slots.size(), false);
     for (std::size_t i = 0; i < drop; ++i) dropped[order[i]] = true;
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        if (!dropped[i]) {
-            if (kept != i) entries[kept] = std::move(entries[i]);
-            ++kept;
-        }
-    entries.resize(kept);
+    for (std::size_t i = 0; i < slots.size(); ++i)
+        if (!dropped[i]) slots[kept++] = slots[i];
+    slots.resize(kept);
     return true;
 }
 
-int THistoryList::Find(const std::vector<THistory>& entries, const std::string& fileName) const {
-    if (entries.empty()) return -1;
-    std::size_t lo = 0, hi = entries.size() - 1;
+int THistoryList::Find(const std::vector<Slot>& slots, std::string_view fileName) const {
+    if (slots.empty()) return -1;
+    std::size_t lo = 0, hi = slots.size() - 1;
     while (hi > lo) {
         const std::size_t mid = (lo + hi) / 2;
-        const int r = compare_(entries[mid].FileName, fileName);
+        const int r = compare_(slots[mid].name, fileName);
         if (r == 0) return static_cast<int>(mid);
         if (r < 0) lo = mid + 1;
         else hi = mid;
     }
-    return compare_(entries[lo].FileName, fileName) == 0 ? static_cast<int>(lo) : -1;
+    return compare_(slots[lo].name, fileName) == 0 ? static_cast<int>(lo) : -1;
 }
 
-void THistoryList::InsertSorted(std::vector<THistory>& entries, THistory entry) const {
-    auto at = std::upper_bound(entries.begin(), entries.end(), entry,
-                               [this](const THistory& a, const THistory& b) { return CompareByFileName(a, b) < 0; });
-    entries.insert(at, std::move(entry));
+void THistoryList::Insert(std::vector<Slot>& slots, const Slot& slot) const {
+    auto at = std::upper_bound(slots.begin(), slots.end(), slot,
+                               [this](const Slot& a, const Slot& b) { return compare_(a.name, b.name) < 0; });
+    slots.insert(at, slot);
 }
 
-int THistoryList::FindHistory(const std::string& fileName) const { return Find(entries_, fileName); }
+std::string THistoryList::Format(const std::vector<Slot>& slots) const {
+    std::string text;
+    std::size_t size = 0;
+    for (const Slot& s : slots) size += s.name.size() + 30;
+    text.reserve(size);
+    for (const Slot& s : slots) AppendHistoryLine(text, UnpackDate(s.date), s.version, s.name);
+    return text;
+}
+
+int THistoryList::FindHistory(std::string_view fileName) const { return Find(slots_, fileName); }
 
 void THistoryList::LoadHistory() {
-    if (!files_.FileExists(path_)) return;
     try {
-        loadedText_ = files_.ReadFile(path_);
+        stamp_ = files_.Stamp(path_);
+        if (stamp_.empty()) return;
+        text_ = files_.ReadFile(path_);
     } catch (const FileError&) {
         loadedWhole_ = false;
         throw;
     }
-    entries_ = ParseHistoryText(loadedText_);
-    SortByFileName(entries_);
+    slots_ = ParseSlots(text_);
+    SortByFileName(slots_);
     TrimHistory();
 }
 
 void THistoryList::DeleteHistory(int index) {
-    removed_ = entries_.at(static_cast<std::size_t>(index));
-    entries_.erase(entries_.begin() + index);
+    pendingRemoval_ = Entry(static_cast<std::size_t>(index));
+    slots_.erase(slots_.begin() + index);
 }
 
 bool THistoryList::AddHistory(const std::string& fileName, std::int32_t version, const LocalTime& now) {
-    THistory entry{now, version, fileName};
-    added_ = entry;
-    InsertSorted(entries_, std::move(entry));
+    pendingAddition_ = THistory{now, version, fileName};
+    Insert(slots_, {PackDate(now), version, added_.emplace_back(fileName)});
     const bool nothingDropped = TrimHistory();
     if (nothingDropped) SaveHistory();
     return nothingDropped;
 }
 
 bool THistoryList::TrimHistory() {
-    if (entries_.size() <= static_cast<std::size_t>(historyMax_)) return true;
-    Trim(entries_);
+    if (!Trim(slots_)) return true;
     SaveHistory();
     return false;
 }
@@ -113,26 +133,25 @@ void THistoryList::SaveHistory() {
     if (!loadedWhole_)
         throw FileError("履歴ファイル [" + path_ + "] を読み込めなかったため、上書きしません。");
     const auto lock = files_.LockExclusive(path_ + ".lock");
-    const std::string onDisk = files_.FileExists(path_) ? files_.ReadFile(path_) : std::string();
-    if (onDisk == loadedText_) {
-        // Nobody else wrote meanwhile: this run's list is the whole truth.
-        std::string text = FormatHistoryText(entries_);
-        files_.WriteFileAtomic(path_, text);
-        loadedText_ = std::move(text);
-    } else {
-        std::vector<THistory> merged = ParseHistoryText(onDisk);
+    if (files_.Stamp(path_) != stamp_) {
+        // Another run wrote meanwhile: start from what the file holds now.
+        std::string text = files_.ReadFile(path_);
+        std::vector<Slot> merged = ParseSlots(text);
         SortByFileName(merged);
-        if (removed_)
-            if (int i = Find(merged, removed_->FileName); i >= 0) merged.erase(merged.begin() + i);
-        if (added_) InsertSorted(merged, *added_);
+        if (pendingRemoval_)
+            if (int i = Find(merged, pendingRemoval_->FileName); i >= 0) merged.erase(merged.begin() + i);
+        if (pendingAddition_)
+            Insert(merged, {PackDate(pendingAddition_->Date), pendingAddition_->Version, added_.emplace_back(pendingAddition_->FileName)});
         Trim(merged);
-        std::string text = FormatHistoryText(merged);
-        files_.WriteFileAtomic(path_, text);
-        entries_ = std::move(merged);
-        loadedText_ = std::move(text);
+        files_.WriteFileAtomic(path_, Format(merged));
+        text_ = std::move(text);
+        slots_ = std::move(merged);
+    } else {
+        files_.WriteFileAtomic(path_, Format(slots_));
     }
-    removed_.reset();
-    added_.reset();
+    stamp_ = files_.Stamp(path_);
+    pendingRemoval_.reset();
+    pendingAddition_.reset();
 }
 
 }  // namespace pivora

@@ -5,9 +5,11 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "launcher/HistoryFile.h"
@@ -16,7 +18,7 @@ namespace pivora {
 
 class FileSystem;
 
-using FileNameCompare = std::function<int(const std::string&, const std::string&)>;
+using FileNameCompare = std::function<int(std::string_view, std::string_view)>;
 
 class THistoryList {
 public:
@@ -26,10 +28,10 @@ public:
     // and trims it, rewriting the file when entries were dropped. Throws
     // FileError when the file cannot be read; the history then refuses to save.
     void LoadHistory();
-    // Rewrites the file under an exclusive lock: the file is read again, this
-    // run's one removal and one addition are applied to what it now holds (so
-    // launchers that run at the same time keep each other's entries), the
-    // result is trimmed and written atomically. Throws FileError.
+    // Rewrites the file under an exclusive lock. When another run changed the
+    // file meanwhile, it is read again and this run's one removal and one
+    // addition are applied to what it now holds, so launchers that run at the
+    // same time keep each other's entries. Written atomically; throws FileError.
     void SaveHistory();
     // Adds an entry dated `now` and saves. The result is that of TrimHistory.
     bool AddHistory(const std::string& fileName, std::int32_t version, const LocalTime& now);
@@ -37,33 +39,44 @@ public:
     // (among equal dates, in file-name order) and saves.
     bool TrimHistory();
     // The index of an entry for that file, or -1.
-    int FindHistory(const std::string& fileName) const;
+    int FindHistory(std::string_view fileName) const;
     // Removes an entry in memory; the file learns of it at the next save.
     void DeleteHistory(int index);
 
-    const std::vector<THistory>& Entries() const { return entries_; }
+    std::size_t Count() const { return slots_.size(); }
+    THistory Entry(std::size_t index) const;
     std::int32_t HistoryMax() const { return historyMax_; }
-    const std::string& Path() const { return path_; }
 
     static int CompareByDate(const THistory& a, const THistory& b);
     int CompareByFileName(const THistory& a, const THistory& b) const;
 
 private:
-    void SortByFileName(std::vector<THistory>& entries) const;
-    // Drops the oldest entries beyond the limit; true when any were dropped.
-    bool Trim(std::vector<THistory>& entries) const;
-    int Find(const std::vector<THistory>& entries, const std::string& fileName) const;
-    void InsertSorted(std::vector<THistory>& entries, THistory entry) const;
+    // An entry as it is held: the name is a view into the loaded text, or into
+    // the names this run added, so a large history costs one allocation.
+    struct Slot {
+        std::int64_t date;
+        std::int32_t version;
+        std::string_view name;
+    };
+
+    std::vector<Slot> ParseSlots(std::string_view text) const;
+    void SortByFileName(std::vector<Slot>& slots) const;
+    bool Trim(std::vector<Slot>& slots) const;
+    int Find(const std::vector<Slot>& slots, std::string_view fileName) const;
+    void Insert(std::vector<Slot>& slots, const Slot& slot) const;
+    std::string Format(const std::vector<Slot>& slots) const;
 
     FileSystem& files_;
     std::string path_;
     FileNameCompare compare_;
     std::int32_t historyMax_;
-    std::vector<THistory> entries_;
-    std::string loadedText_;      // the file as loaded, to tell whether another run changed it
-    bool loadedWhole_ = true;     // false after a failed load: never save over what was not read
-    std::optional<THistory> removed_;
-    std::optional<THistory> added_;
+    std::string text_;              // the file as last read; the slots' names point into it
+    std::deque<std::string> added_; // names added by this run (stable addresses)
+    std::vector<Slot> slots_;
+    std::string stamp_;             // the file's stamp when it was read or written
+    bool loadedWhole_ = true;       // false after a failed load: never save over what was not read
+    std::optional<THistory> pendingRemoval_;
+    std::optional<THistory> pendingAddition_;
 };
 
 }  // namespace pivora

@@ -61,9 +61,15 @@ std::optional<LocalTime> ParseDateTime(std::string_view s) {
 std::string HistoryFileName(const std::string& exePath) { return ChangeFileExt(exePath, ".dat"); }
 
 std::optional<THistory> ParseHistoryLine(std::string_view line) {
+    auto fields = ParseHistoryFields(line);
+    if (!fields) return std::nullopt;
+    return THistory{fields->Date, fields->Version, std::string(fields->FileName)};
+}
+
+std::optional<THistoryFields> ParseHistoryFields(std::string_view line) {
     const std::size_t p = line.find(kSeparator);
     if (p == std::string_view::npos) return std::nullopt;
-    THistory entry;
+    THistoryFields entry;
     auto date = ParseDateTime(line.substr(0, p));
     if (!date) return std::nullopt;
     entry.Date = *date;
@@ -78,7 +84,7 @@ std::optional<THistory> ParseHistoryLine(std::string_view line) {
         if (!version || rest.size() < 2) return std::nullopt;
         entry.Version = *version;
     }
-    if (rest.size() > nameStart) entry.FileName = std::string(rest.substr(nameStart));
+    if (rest.size() > nameStart) entry.FileName = rest.substr(nameStart);
     return entry;
 }
 
@@ -97,33 +103,49 @@ void AppendPadded(std::string& out, long long value, int width) {
     while (n > 0) out += digits[--n];
 }
 
+}  // namespace
+
+std::int64_t PackDate(const LocalTime& t) {
+    return ((((static_cast<std::int64_t>(t.year) * 13 + t.month) * 32 + t.day) * 24 + t.hour) * 60 + t.minute) * 60 +
+           t.second;
+}
+
+LocalTime UnpackDate(std::int64_t v) {
+    LocalTime t;
+    t.second = static_cast<int>(v % 60), v /= 60;
+    t.minute = static_cast<int>(v % 60), v /= 60;
+    t.hour = static_cast<int>(v % 24), v /= 24;
+    t.day = static_cast<int>(v % 32), v /= 32;
+    t.month = static_cast<int>(v % 13), v /= 13;
+    t.year = static_cast<int>(v);
+    return t;
+}
+
 // Formatted by hand: a history of a million lines is written at every addition.
-void AppendHistoryLine(std::string& out, const THistory& e) {
-    AppendPadded(out, e.Date.year, 4);
+void AppendHistoryLine(std::string& out, const LocalTime& date, std::int32_t version, std::string_view fileName) {
+    AppendPadded(out, date.year, 4);
     out += '/';
-    AppendPadded(out, e.Date.month, 2);
+    AppendPadded(out, date.month, 2);
     out += '/';
-    AppendPadded(out, e.Date.day, 2);
+    AppendPadded(out, date.day, 2);
     out += ' ';
-    AppendPadded(out, e.Date.hour, 2);
+    AppendPadded(out, date.hour, 2);
     out += ':';
-    AppendPadded(out, e.Date.minute, 2);
+    AppendPadded(out, date.minute, 2);
     out += ':';
-    AppendPadded(out, e.Date.second, 2);
+    AppendPadded(out, date.second, 2);
     out += " - ";
     // "%.2d": at least two digits after the sign, so -5 is "-05".
-    if (e.Version < 0) out += '-';
-    AppendPadded(out, e.Version < 0 ? -static_cast<long long>(e.Version) : e.Version, 2);
+    if (version < 0) out += '-';
+    AppendPadded(out, version < 0 ? -static_cast<long long>(version) : version, 2);
     out += ' ';
-    out += e.FileName;
+    out += fileName;
     out += "\r\n";
 }
 
-}  // namespace
-
 std::string FormatHistoryLine(const THistory& e) {
     std::string line;
-    AppendHistoryLine(line, e);
+    AppendHistoryLine(line, e.Date, e.Version, e.FileName);
     return line;
 }
 
@@ -140,7 +162,7 @@ std::vector<THistory> ParseHistoryText(std::string_view text) {
 std::string FormatHistoryText(const std::vector<THistory>& entries) {
     std::string text;
     text.reserve(entries.size() * 64);
-    for (const THistory& e : entries) AppendHistoryLine(text, e);
+    for (const THistory& e : entries) AppendHistoryLine(text, e.Date, e.Version, e.FileName);
     return text;
 }
 

@@ -31,7 +31,7 @@ void TMainFm::FormCreate() {
     System& sys = app_.Sys();
     History = std::make_unique<THistoryList>(
         app_.Files(), HistoryFileName(sys.ExePath()),
-        [&sys](const std::string& a, const std::string& b) { return sys.CompareFileNames(a, b); },
+        [&sys](std::string_view a, std::string_view b) { return sys.CompareFileNames(a, b); },
         Settings.HistoryMax);
     History->LoadHistory();
 }
@@ -55,7 +55,7 @@ TMainFm::Outcome TMainFm::LaunchFile(const std::string& fileName) {
         remembered = -1;
     }
     const std::int32_t version =
-        remembered >= 0 ? History->Entries()[static_cast<std::size_t>(remembered)].Version : DetectVersion(fileName);
+        remembered >= 0 ? History->Entry(static_cast<std::size_t>(remembered)).Version : DetectVersion(fileName);
     if (version <= 0) return Outcome::Undetermined;
     form_.SetText("DelphiVPnl", VersionCaption(version));
     // Remembered whether or not an IDE is registered for it, and in test mode too.

@@ -40,6 +40,11 @@ public:
     // letter case, when there is exactly one such file; else nothing. Only needed
     // where the file system tells case apart (Windows answers with nothing).
     virtual std::optional<std::string> FindCaseVariant(const std::string& path) = 0;
+    // Something that changes whenever the file is replaced or rewritten, so a
+    // reader can tell cheaply whether the file is still the one it read; empty
+    // when there is no such file. By default the content itself, which is exact
+    // but slow: real file systems answer with the file's identity and times.
+    virtual std::string Stamp(const std::string& path) { return FileExists(path) ? "=" + ReadFile(path) : ""; }
     // Waits for and takes an exclusive lock tied to `lockPath` (created if needed).
     virtual std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) = 0;
 };

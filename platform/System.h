@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace pivora {
@@ -40,7 +41,7 @@ public:
     // The order of file names that the history is kept in: a total order, and
     // equality exactly when the file system takes two names for one file.
     // Byte-wise here; Windows ignores case, double-byte characters included.
-    virtual int CompareFileNames(const std::string& a, const std::string& b) { return a.compare(b); }
+    virtual int CompareFileNames(std::string_view a, std::string_view b) { return a.compare(b); }
     virtual std::string FromUiText(const std::string& ui) { return ui; }
 };
 

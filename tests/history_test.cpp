@@ -13,9 +13,9 @@ namespace {
 
 constexpr const char* kDat = "/opt/pivora/pivora.dat";
 
-int ByteWise(const std::string& a, const std::string& b) { return a.compare(b); }
-int IgnoringCase(const std::string& a, const std::string& b) {
-    std::string x = a, y = b;
+int ByteWise(std::string_view a, std::string_view b) { return a.compare(b); }
+int IgnoringCase(std::string_view a, std::string_view b) {
+    std::string x(a), y(b);
     for (char& c : x) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     for (char& c : y) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return x.compare(y);
@@ -89,7 +89,7 @@ protected:
 TEST_F(History, MissingFileIsAnEmptyHistoryAndNothingIsWritten) {
     auto h = List();
     h.LoadHistory();
-    EXPECT_TRUE(h.Entries().empty());
+    EXPECT_TRUE(h.Count() == 0);
     EXPECT_EQ(h.FindHistory("/p/a.dpr"), -1);
     EXPECT_EQ(files.writes, 0);
 }
@@ -112,7 +112,7 @@ TEST_F(History, LimitZeroDropsEveryNewEntryAndRewritesTheFileEmpty) {
     auto h = List(0);
     h.LoadHistory();
     EXPECT_FALSE(h.AddHistory("/p/a.dpr", 4, At(1)));
-    EXPECT_TRUE(h.Entries().empty());
+    EXPECT_TRUE(h.Count() == 0);
     ASSERT_TRUE(files.FileExists(kDat));
     EXPECT_EQ(Dat(), "");
 }
@@ -131,8 +131,8 @@ TEST_F(History, EqualDatesAreTrimmedInFileNameOrder) {
         "2026/01/02 03:04:05 - 04 /p/a\r\n2026/01/02 03:04:05 - 04 /p/b\r\n2026/01/02 03:04:05 - 04 /p/c\r\n";
     auto h = List(1);
     h.LoadHistory();
-    ASSERT_EQ(h.Entries().size(), 1u);
-    EXPECT_EQ(h.Entries()[0].FileName, "/p/c");
+    ASSERT_EQ(h.Count(), 1u);
+    EXPECT_EQ(h.Entry(0).FileName, "/p/c");
 }
 
 TEST_F(History, AnOverfullFileIsTrimmedAtLoad) {
@@ -155,7 +155,7 @@ TEST_F(History, MalformedLinesAreDroppedAtTheNextSave) {
     files.files[kDat] = "junk\r\n2026/01/02 03:04:01 - 4 /p/one-digit\r\n2026/01/02 03:04:01 - 04 /p/good\r\n";
     auto h = List();
     h.LoadHistory();
-    EXPECT_EQ(h.Entries().size(), 1u);
+    EXPECT_EQ(h.Count(), 1u);
     h.AddHistory("/p/new", 3, At(2));
     EXPECT_EQ(Dat(), "2026/01/02 03:04:01 - 04 /p/good\r\n2026/01/02 03:04:02 - 03 /p/new\r\n");
 }
@@ -175,12 +175,12 @@ TEST_F(History, SameFileTwiceKeepsBothAndARemovalTakesOne) {
     files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n2026/01/02 03:04:02 - 03 /p/a\r\n";
     auto h = List();
     h.LoadHistory();
-    EXPECT_EQ(h.Entries().size(), 2u);
+    EXPECT_EQ(h.Count(), 2u);
     const int i = h.FindHistory("/p/a");
     ASSERT_GE(i, 0);
     h.DeleteHistory(i);
     h.AddHistory("/p/b", 2, At(5));
-    EXPECT_EQ(h.Entries().size(), 2u);
+    EXPECT_EQ(h.Count(), 2u);
 }
 
 TEST_F(History, CaseInsensitiveComparisonFindsOneEntry) {
@@ -235,7 +235,7 @@ TEST_F(History, NegativeLimitFromAHandEditedFileNeverRemovesMoreThanItHolds) {
     files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
     auto h = List(-7);
     h.LoadHistory();
-    EXPECT_TRUE(h.Entries().empty());
+    EXPECT_TRUE(h.Count() == 0);
     EXPECT_EQ(Dat(), "");
 }
 

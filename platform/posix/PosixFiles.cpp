@@ -87,7 +87,36 @@ bool PosixFiles::FileExists(const std::string& path) {
 
 std::string PosixFiles::ReadFile(const std::string& path) {
     const Fd fd = OpenForReading(path);
-    return ReadUpTo(fd, path, std::string::npos);
+    // Read into a string of the file's size: growing it as the bytes come
+    // would copy a large history several times over.
+    struct stat st {};
+    std::string data;
+    if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        data.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t done = 0;
+        while (done < data.size()) {
+            const ssize_t n = ::read(fd.get(), data.data() + done, data.size() - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                Fail("を読み込めません。", path, errno);
+            }
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        data.resize(done);
+    }
+    data.append(ReadUpTo(fd, path, std::string::npos));  // whatever grew meanwhile
+    return data;
+}
+
+std::string PosixFiles::Stamp(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
+    // A save replaces the file by a rename, so a new inode tells it apart even
+    // within one tick of the clock.
+    return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + ":" + std::to_string(st.st_size) + ":" +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec) + ":" +
+           std::to_string(st.st_ctim.tv_sec) + "." + std::to_string(st.st_ctim.tv_nsec);
 }
 
 std::string PosixFiles::ReadPrefix(const std::string& path, std::size_t count) {
