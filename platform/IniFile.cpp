@@ -1,5 +1,7 @@
 #include "platform/IniFile.h"
 
+#include <utility>
+
 #include "platform/Convert.h"
 #include "platform/FileSystem.h"
 
@@ -17,18 +19,19 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Only ASCII letters fold: the file's bytes may be in any code page, and folding
+// a byte of a multi-byte character would make unrelated names equal.
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
     return true;
 }
 
-// A line without its end.
+// A line without its end. Parse() ends a line at CR LF, a lone LF or a lone CR,
+// so the body itself never holds either byte.
 std::string_view Body(const std::string& line) {
     std::string_view s = line;
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r')) s.remove_suffix(1);
@@ -36,6 +39,16 @@ std::string_view Body(const std::string& line) {
 }
 
 std::string_view Ending(const std::string& line) { return std::string_view(line).substr(Body(line).size()); }
+
+// A written name or value has to stay on its own line: a line break would end
+// the entry early and turn the rest into lines of their own when the file is
+// next read, so each CR or LF is written as a blank.
+std::string OneLine(std::string_view text) {
+    std::string s(text);
+    for (char& c : s)
+        if (c == '\r' || c == '\n') c = ' ';
+    return s;
+}
 
 }  // namespace
 
@@ -50,6 +63,9 @@ struct IniDocument::Line {
         const std::string_view t = Trim(body);
         if (t.empty() || t.front() == ';') return l;
         if (t.front() == '[') {
+            // The name ends at the first ']'; a header that never closes still
+            // starts a section, so keys under a damaged header are not taken
+            // for keys of the section before it.
             const std::size_t close = t.find(']');
             l.kind = Kind::Section;
             l.name = Trim(t.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
@@ -82,7 +98,10 @@ IniDocument IniDocument::Parse(std::string bytes) {
 }
 
 std::string IniDocument::Serialize() const {
+    std::size_t size = 0;
+    for (const std::string& l : lines_) size += l.size();
     std::string out;
+    out.reserve(size);
     for (const std::string& l : lines_) out += l;
     return out;
 }
@@ -118,7 +137,12 @@ std::string IniDocument::ReadString(std::string_view section, std::string_view k
     const Place p = Locate(section, key);
     if (p.key == kNone) return std::string(def);
     std::string_view v = LineAt(p.key).value;
-    // The system's profile reader drops one pair of enclosing quotes, single or double.
+    // The system's reader (GetPrivateProfileString; Wine's PROFILE_CopyEntry does
+    // the same) drops one pair of enclosing quotes: when the trimmed value has at
+    // least two characters, starts with '"' or '\'' and ends with that same
+    // character, both go. Quotes inside the value stay, and so do an unmatched
+    // quote and a value that is a single quote. Reading the same way here means a
+    // hand-quoted value reads alike on Linux and on Windows.
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
         v = v.substr(1, v.size() - 2);
     return std::string(v);
@@ -132,13 +156,18 @@ bool IniDocument::ReadBool(std::string_view section, std::string_view key, bool 
     return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
+// A file whose lines all end in a lone LF, as written on Linux, gets LF for its
+// new lines; any other file, mixed ones included, and a new one get CR LF, as
+// the Windows tools write them.
 std::string IniDocument::NewLineEnding() const {
+    bool sawLf = false;
     for (const std::string& l : lines_) {
         const std::string_view e = Ending(l);
-        if (e == "\r\n") return "\r\n";
-        if (e == "\n") return "\n";
+        if (e.empty()) continue;
+        if (e != "\n") return "\r\n";
+        sawLf = true;
     }
-    return "\r\n";
+    return sawLf ? "\n" : "\r\n";
 }
 
 void IniDocument::EndLine(std::size_t i, const std::string& eol) {
@@ -148,30 +177,35 @@ void IniDocument::EndLine(std::size_t i, const std::string& eol) {
 void IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string eol = NewLineEnding();
     const Place p = Locate(section, key);
+    const std::string text = OneLine(value);
     if (p.key != kNone) {
+        // A key always follows its section's header, so it is never on the first
+        // line and never carries the byte-order mark.
         std::string& line = lines_[p.key];
-        const std::string ending(Ending(line));
-        std::string head;
-        if (p.key == 0 && line.compare(0, kBom.size(), kBom) == 0) head = kBom;
-        line = head + std::string(LineAt(p.key).name) + "=" + std::string(value) + ending;
+        line = std::string(LineAt(p.key).name) + "=" + text + std::string(Ending(line));
         return;
     }
-    const std::string entry = std::string(key) + "=" + std::string(value) + eol;
+    const std::string entry = OneLine(key) + "=" + text + eol;
     if (p.section != kNone) {
+        // After the section's last line that is not blank, so blank lines that
+        // set it apart from the next section stay after the new key.
         EndLine(p.lastInSection, eol);
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(p.lastInSection + 1), entry);
         return;
     }
     if (!lines_.empty()) {
         EndLine(lines_.size() - 1, eol);
-        lines_.push_back(eol);  // sections stand apart by one blank line
+        // One blank line before a new section, as the Wine writer of old did
+        // before every section. Windows itself writes none; readers skip blank
+        // lines either way, and people reading the file find sections easier.
+        lines_.push_back(eol);
     }
-    lines_.push_back("[" + std::string(section) + "]" + eol);
+    lines_.push_back("[" + OneLine(section) + "]" + eol);
     lines_.push_back(entry);
 }
 
 void IniDocument::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
-    WriteString(section, key, std::to_string(value));
+    WriteString(section, key, IntToStr(value));
 }
 
 void IniDocument::WriteBool(std::string_view section, std::string_view key, bool value) {

@@ -13,7 +13,9 @@ class FileSystem;
 
 // The parsed text of one profile file. Lookups follow the Windows profile rules:
 // section and key names match without regard to (ASCII) case, values are taken
-// without surrounding blanks, the first of duplicate sections or keys wins.
+// without surrounding blanks and without one pair of enclosing quotes, the first
+// of duplicate sections or keys wins. A UTF-8 byte-order mark is skipped for
+// reading and kept for writing.
 // Writing replaces a value in place or appends the key at the end of its section
 // (a new section goes at the end of the file); all other bytes are kept, so
 // Serialize() of an unchanged document gives back the bytes it was parsed from.
