@@ -19,6 +19,8 @@ THistoryList::THistoryList(FileSystem& files, std::string path, FileNameCompare 
     slots_.reserve(std::min(static_cast<std::size_t>(historyMax_), kMaxReserve));
 }
 
+THistoryList::~THistoryList() = default;
+
 int THistoryList::CompareByDate(const THistory& a, const THistory& b) {
     if (a.Date < b.Date) return -1;
     if (b.Date < a.Date) return 1;
@@ -100,12 +102,12 @@ void THistoryList::LoadHistory() {
     try {
         stamp_ = files_.Stamp(path_);
         if (stamp_.empty()) return;
-        text_ = files_.ReadFile(path_);
+        text_ = files_.ReadBytes(path_);
     } catch (const FileError&) {
         loadedWhole_ = false;
         throw;
     }
-    slots_ = ParseSlots(text_);
+    slots_ = ParseSlots(text_->View());
     SortByFileName(slots_);
     TrimHistory();
 }
@@ -135,8 +137,8 @@ void THistoryList::SaveHistory() {
     const auto lock = files_.LockExclusive(path_ + ".lock");
     if (files_.Stamp(path_) != stamp_) {
         // Another run wrote meanwhile: start from what the file holds now.
-        std::string text = files_.ReadFile(path_);
-        std::vector<Slot> merged = ParseSlots(text);
+        std::unique_ptr<FileBytes> text = files_.ReadBytes(path_);
+        std::vector<Slot> merged = ParseSlots(text->View());
         SortByFileName(merged);
         if (pendingRemoval_)
             if (int i = Find(merged, pendingRemoval_->FileName); i >= 0) merged.erase(merged.begin() + i);

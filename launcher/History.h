@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <functional>
 #include <optional>
 #include <string>
@@ -17,12 +18,14 @@
 namespace pivora {
 
 class FileSystem;
+class FileBytes;
 
 using FileNameCompare = std::function<int(std::string_view, std::string_view)>;
 
 class THistoryList {
 public:
     THistoryList(FileSystem& files, std::string path, FileNameCompare compare, std::int32_t historyMax);
+    ~THistoryList();
 
     // Reads the file (a missing file is an empty history), sorts it by file name
     // and trims it, rewriting the file when entries were dropped. Throws
@@ -70,7 +73,7 @@ private:
     std::string path_;
     FileNameCompare compare_;
     std::int32_t historyMax_;
-    std::string text_;              // the file as last read; the slots' names point into it
+    std::unique_ptr<FileBytes> text_; // the file as last read; the slots' names point into it
     std::deque<std::string> added_; // names added by this run (stable addresses)
     std::vector<Slot> slots_;
     std::string stamp_;             // the file's stamp when it was read or written

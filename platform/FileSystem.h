@@ -7,6 +7,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace pivora {
 
@@ -23,6 +24,13 @@ public:
     virtual ~FileLock() = default;
 };
 
+// The bytes of a file, valid for as long as the object lives.
+class FileBytes {
+public:
+    virtual ~FileBytes() = default;
+    virtual std::string_view View() const = 0;
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -32,6 +40,9 @@ public:
     // The whole file. Throws FileError when it cannot be opened or read.
     virtual std::string ReadFile(const std::string& path) = 0;
     // Up to `count` bytes from the start of the file (fewer when it is shorter).
+    // The whole file, perhaps mapped rather than copied (a large history is
+    // read at every start). Throws FileError like ReadFile.
+    virtual std::unique_ptr<FileBytes> ReadBytes(const std::string& path);
     virtual std::string ReadPrefix(const std::string& path, std::size_t count) = 0;
     // Replaces the file with `data` through a temporary file beside it and a
     // rename, so readers see the old file or the new one, never a torn one.
@@ -48,5 +59,17 @@ public:
     // Waits for and takes an exclusive lock tied to `lockPath` (created if needed).
     virtual std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) = 0;
 };
+
+inline std::unique_ptr<FileBytes> FileSystem::ReadBytes(const std::string& path) {
+    class Copy final : public FileBytes {
+    public:
+        explicit Copy(std::string bytes) : bytes_(std::move(bytes)) {}
+        std::string_view View() const override { return bytes_; }
+
+    private:
+        std::string bytes_;
+    };
+    return std::make_unique<Copy>(ReadFile(path));
+}
 
 }  // namespace pivora

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -107,6 +108,39 @@ std::string PosixFiles::ReadFile(const std::string& path) {
     }
     data.append(ReadUpTo(fd, path, std::string::npos));  // whatever grew meanwhile
     return data;
+}
+
+namespace {
+
+// Pages of the page cache mapped as they are: no copy, and no memory of our own
+// to fault in. Files are replaced by a rename, never rewritten in place, so the
+// mapped file stays whole while it is mapped.
+class MappedBytes final : public FileBytes {
+public:
+    MappedBytes(void* data, std::size_t size) : data_(data), size_(size) {}
+    ~MappedBytes() override { ::munmap(data_, size_); }
+    std::string_view View() const override { return {static_cast<const char*>(data_), size_}; }
+
+private:
+    void* data_;
+    std::size_t size_;
+};
+
+constexpr off_t kMapAtLeast = 1 << 20;  // smaller files are read: a mapping costs more than it saves
+
+}  // namespace
+
+std::unique_ptr<FileBytes> PosixFiles::ReadBytes(const std::string& path) {
+    {
+        const Fd fd = OpenForReading(path);
+        struct stat st {};
+        if (::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size >= kMapAtLeast) {
+            const auto size = static_cast<std::size_t>(st.st_size);
+            void* data = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd.get(), 0);
+            if (data != MAP_FAILED) return std::make_unique<MappedBytes>(data, size);
+        }
+    }
+    return FileSystem::ReadBytes(path);
 }
 
 std::string PosixFiles::Stamp(const std::string& path) {
