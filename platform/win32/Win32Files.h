@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/FileSystem.h"
+
+namespace pivora {
+
+// The file system through the ANSI functions, so a path is the bytes the
+// launcher was given. The messages of FileError are UTF-8.
+class Win32Files final : public FileSystem {
+public:
+    bool FileExists(const std::string& path) override;
+    std::string ReadFile(const std::string& path) override;
+    std::string ReadPrefix(const std::string& path, std::size_t count) override;
+    void WriteFileAtomic(const std::string& path, const std::string& data) override;
+    std::optional<std::string> FindCaseVariant(const std::string& path) override;
+    std::string Stamp(const std::string& path) override;
+    // ReadBytes stays the copying default: a mapped view would keep every
+    // launcher, this one included, from replacing the file while it is open.
+    std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) override;
+};
+
+}  // namespace pivora

@@ -1,0 +1,276 @@
+#include "platform/win32/Win32Gui.h"
+
+#include <commctrl.h>
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <algorithm>
+#include <array>
+
+#include "platform/FileNames.h"
+#include "platform/win32/Win32Text.h"
+#include "platform/win32/Win32Window.h"
+
+namespace pivora {
+
+namespace {
+
+using layout::Kind;
+
+constexpr layout::Font kQueryFont{"ＭＳ Ｐゴシック", -12, false, false, layout::Color::WindowText,
+                                  layout::Charset::ShiftJis};
+
+// The input box: a window of the launcher's own kind, laid out as the runtime
+// library's input box is, in units of the font's average character.
+class QueryModel final : public WindowModel {
+public:
+    QueryModel(const std::string& caption, const std::string& prompt, const std::string& initial)
+        : caption_(caption), texts_{prompt, initial, "OK", "キャンセル"} {
+        Measure();
+        const int dx = unitX_, dy = unitY_;
+        auto x = [dx](int units) { return ::MulDiv(units, dx, 4); };
+        auto y = [dy](int units) { return ::MulDiv(units, dy, 8); };
+        const int width = std::max(x(180), promptWidth_ + 2 * x(8));
+        const int buttonWidth = x(50), buttonHeight = y(14), buttonTop = y(41);
+        const int gap = x(4);
+        const int buttonsLeft = (width - 2 * buttonWidth - gap) / 2;
+        controls_ = {{
+            {.name = "Prompt", .kind = Kind::Label, .left = x(8), .top = y(8), .width = width - 2 * x(8),
+             .height = unitY_ + 2, .caption = texts_[0].c_str()},
+            {.name = "Edit", .kind = Kind::Edit, .left = x(8), .top = y(19), .width = width - 2 * x(8),
+             .height = y(12), .caption = texts_[1].c_str(), .tabOrder = 0},
+            {.name = "OKButton", .kind = Kind::Button, .left = buttonsLeft, .top = buttonTop, .width = buttonWidth,
+             .height = buttonHeight, .caption = texts_[2].c_str(), .tabOrder = 1, .isDefault = true,
+             .modalResult = layout::ModalResult::Ok},
+            {.name = "CancelButton", .kind = Kind::Button, .left = buttonsLeft + buttonWidth + gap, .top = buttonTop,
+             .width = buttonWidth, .height = buttonHeight, .caption = texts_[3].c_str(), .tabOrder = 2,
+             .isCancel = true, .modalResult = layout::ModalResult::Cancel},
+        }};
+        form_ = layout::Form{.name = "InputQuery", .caption = caption_.c_str(), .clientWidth = width,
+                             .clientHeight = y(63), .border = layout::Border::Dialog, .centerOnShow = true,
+                             .font = kQueryFont, .activeControl = "Edit", .controls = controls_};
+    }
+
+    const layout::Form& Layout() const override { return form_; }
+    const std::string& Caption(int control) const override { return texts_.at(static_cast<std::size_t>(control)); }
+    int ItemIndex(int) const override { return -1; }
+    layout::ModalResult ModalResult() const override { return result_; }
+    bool Closed() const override { return false; }
+    void UserEdited(int control, std::string text) override { texts_.at(static_cast<std::size_t>(control)) = std::move(text); }
+    void UserSelected(int, int) override {}
+    void UserClicked(int control) override {
+        const auto r = controls_.at(static_cast<std::size_t>(control)).modalResult;
+        if (r != layout::ModalResult::None) result_ = r;
+    }
+    void UserChoseMenu(int) override {}
+    void UserDismissed() override { result_ = layout::ModalResult::Cancel; }
+
+    const std::string& Text() const { return texts_[1]; }
+
+private:
+    // The font's average character at 96 dpi, as the dialog units are reckoned.
+    void Measure() {
+        HDC dc = ::GetDC(nullptr);
+        if (!dc) return;
+        const std::wstring face = WideFromUtf8(kQueryFont.face);
+        HFONT font = ::CreateFontW(::MulDiv(kQueryFont.height, 96, ::GetDeviceCaps(dc, LOGPIXELSY)), 0, 0, 0,
+                                   FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
+        HGDIOBJ before = font ? ::SelectObject(dc, font) : nullptr;
+        static const wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        SIZE size{};
+        if (::GetTextExtentPoint32W(dc, kAlphabet, 52, &size) && size.cx > 0) unitX_ = (size.cx / 26 + 1) / 2;
+        TEXTMETRICW tm{};
+        if (::GetTextMetricsW(dc, &tm) && tm.tmHeight > 0) unitY_ = tm.tmHeight;
+        const std::wstring prompt = WideFromUtf8(texts_[0]);
+        if (::GetTextExtentPoint32W(dc, prompt.c_str(), static_cast<int>(prompt.size()), &size)) promptWidth_ = size.cx;
+        if (before) ::SelectObject(dc, before);
+        if (font) ::DeleteObject(font);
+        ::ReleaseDC(nullptr, dc);
+    }
+
+    std::string caption_;
+    std::array<std::string, 4> texts_;
+    int unitX_ = 6, unitY_ = 12, promptWidth_ = 0;
+    std::array<layout::Control, 4> controls_{};
+    layout::Form form_{};
+    layout::ModalResult result_ = layout::ModalResult::None;
+};
+
+using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+using GetOpenFileNameWFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+using CommDlgExtendedErrorFn = DWORD(WINAPI*)();
+
+// The common controls and dialogs are loaded the first time a window needs
+// them, so that a launch that shows nothing loads neither.
+HMODULE Library(const wchar_t* name) {
+    HMODULE module = ::GetModuleHandleW(name);
+    return module ? module : ::LoadLibraryW(name);
+}
+
+}  // namespace
+
+std::wstring OpenFileFilter(const std::string& filter) {
+    std::wstring out;
+    std::size_t parts = 0;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t bar = filter.find('|', start);
+        out += WideFromUtf8(std::string_view(filter).substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        out += L'\0';
+        ++parts;
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+    // A description without its pattern filters by itself.
+    if (parts % 2 == 1) {
+        const std::size_t lastStart = out.rfind(L'\0', out.size() - 2);
+        out += out.substr(lastStart == std::wstring::npos ? 0 : lastStart + 1);
+    }
+    out += L'\0';
+    return out;
+}
+
+Win32Gui::Win32Gui() : instance_(::GetModuleHandleW(nullptr)) {}
+
+Win32Gui::~Win32Gui() = default;
+
+void Win32Gui::EnsureClasses() {
+    if (classesRegistered_) return;
+    classesRegistered_ = true;
+    if (HMODULE comctl = Library(L"comctl32.dll")) {
+        if (auto init = reinterpret_cast<InitCommonControlsExFn>(
+                reinterpret_cast<void*>(::GetProcAddress(comctl, "InitCommonControlsEx")))) {
+            INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+            init(&icc);
+        }
+    }
+    WNDCLASSEXW form{};
+    form.cbSize = sizeof form;
+    form.style = CS_HREDRAW | CS_VREDRAW;
+    form.lpfnWndProc = &Win32Window::FormProc;
+    form.hInstance = instance_;
+    form.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    if (!form.hIcon) form.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
+    form.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    form.lpszClassName = kFormClass;
+    ::RegisterClassExW(&form);
+
+    WNDCLASSEXW panel{};
+    panel.cbSize = sizeof panel;
+    panel.style = CS_HREDRAW | CS_VREDRAW;
+    panel.lpfnWndProc = &Win32Window::PanelProc;
+    panel.hInstance = instance_;
+    panel.hCursor = form.hCursor;
+    panel.lpszClassName = kPanelClass;
+    ::RegisterClassExW(&panel);
+}
+
+std::unique_ptr<WindowPeer> Win32Gui::Realize(WindowModel& window) {
+    EnsureClasses();
+    return std::make_unique<Win32Window>(*this, window);
+}
+
+HWND Win32Gui::ActiveOwner() const {
+    // Only windows of this thread count: GetActiveWindow answers for it alone.
+    HWND active = ::GetActiveWindow();
+    if (active && ::IsWindowVisible(active)) return active;
+    return nullptr;
+}
+
+void Win32Gui::RethrowAbort() {
+    if (!pendingAbort_) return;
+    const AbortRun abort = *pendingAbort_;
+    pendingAbort_.reset();
+    throw abort;
+}
+
+void Win32Gui::ReportFailure(const char* what) {
+    if (reporting_) return;  // a failure while one is being shown waits its turn
+    reporting_ = true;
+    const std::wstring text = WideFromUtf8(what ? what : "");
+    HWND owner = ActiveOwner();
+    ::MessageBoxW(owner, text.c_str(), L"エラー", MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL | MB_SETFOREGROUND));
+    reporting_ = false;
+}
+
+MsgResult Win32Gui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) {
+    UINT flags = buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK;
+    const wchar_t* title = L"Pivora";
+    switch (type) {
+        case MsgType::Error:
+            flags |= MB_ICONERROR;
+            title = L"エラー";
+            break;
+        case MsgType::Warning:
+            flags |= MB_ICONWARNING;
+            title = L"警告";
+            break;
+        case MsgType::Plain:
+            break;
+    }
+    HWND owner = ActiveOwner();
+    // Without a window of ours to own it, the box must still come to the front
+    // and keep the rest of the program waiting.
+    if (!owner) flags |= MB_TASKMODAL | MB_SETFOREGROUND;
+    const std::wstring wide = WideFromUtf8(text);
+    const int answer = ::MessageBoxW(owner, wide.c_str(), title, flags);
+    if (answer == IDYES) return MsgResult::Yes;
+    if (answer == IDNO) return MsgResult::No;
+    return MsgResult::Ok;
+}
+
+std::optional<std::string> Win32Gui::InputQuery(const std::string& caption, const std::string& prompt,
+                                                const std::string& initial) {
+    EnsureClasses();
+    QueryModel query(caption, prompt, initial);
+    {
+        Win32Window window(*this, query);
+        window.RunModal();
+    }
+    if (query.ModalResult() != layout::ModalResult::Ok) return std::nullopt;
+    return query.Text();
+}
+
+std::optional<std::string> Win32Gui::OpenFile(const std::string& filter, const std::string& initialFile) {
+    HMODULE comdlg = Library(L"comdlg32.dll");
+    auto getOpenFileName = comdlg ? reinterpret_cast<GetOpenFileNameWFn>(
+                                        reinterpret_cast<void*>(::GetProcAddress(comdlg, "GetOpenFileNameW")))
+                                  : nullptr;
+    if (!getOpenFileName) {
+        ReportFailure("ファイルを開くダイアログを表示できません。");
+        return std::nullopt;
+    }
+    const std::wstring filters = OpenFileFilter(filter);
+    // The dialog opens in the given file's folder with its name filled in.
+    const PathRules windowsPaths{true, false};  // UTF-8 has no trail byte that is a backslash
+    const std::wstring dir = WideFromUtf8(ExtractFilePath(initialFile, windowsPaths));
+    const std::wstring name = WideFromUtf8(ExtractFileName(initialFile, windowsPaths));
+    std::wstring buffer(32768, L'\0');
+    std::copy_n(name.begin(), std::min(name.size(), buffer.size() - 1), buffer.begin());
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        OPENFILENAMEW ofn{};
+        ofn.lStructSize = sizeof ofn;
+        ofn.hwndOwner = ActiveOwner();
+        ofn.lpstrFilter = filters.c_str();
+        ofn.nFilterIndex = 1;
+        ofn.lpstrFile = buffer.data();
+        ofn.nMaxFile = static_cast<DWORD>(buffer.size());
+        ofn.lpstrInitialDir = dir.empty() ? nullptr : dir.c_str();
+        // The launcher's own current directory stays where it was.
+        ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+        if (getOpenFileName(&ofn)) return Utf8FromWide(buffer.c_str());
+        auto extendedError = reinterpret_cast<CommDlgExtendedErrorFn>(
+            reinterpret_cast<void*>(::GetProcAddress(comdlg, "CommDlgExtendedError")));
+        // A field holding a command rather than a file name is no start for the
+        // dialog; it opens empty instead. Anything else is the user's cancel.
+        if (!extendedError || extendedError() != FNERR_INVALIDFILENAME) break;
+        std::fill(buffer.begin(), buffer.end(), L'\0');
+    }
+    return std::nullopt;
+}
+
+void Win32Gui::RunMainWindow(WindowModel&, WindowPeer& peer) { static_cast<Win32Window&>(peer).RunMain(); }
+
+}  // namespace pivora

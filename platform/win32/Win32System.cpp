@@ -1,0 +1,106 @@
+#include "platform/win32/Win32System.h"
+
+#include "platform/FileNames.h"
+#include "platform/win32/Win32FileNameCompare.h"
+#include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32Text.h"
+#include "platform/win32/WindowsArgs.h"
+
+namespace pivora {
+
+namespace {
+
+LeadBytePredicate AnsiLeadBytes() { return CurrentPathRules().doubleByteCodePage ? &IsAnsiLeadByte : nullptr; }
+
+bool IsFile(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+Win32System::Win32System() {
+    SetCurrentPathRules({/*backslashIsSeparator=*/true, /*doubleByteCodePage=*/::GetACP() == 932});
+    const char* commandLine = ::GetCommandLineA();
+    arguments_ = SplitWindowsCommandLine(commandLine ? commandLine : "", AnsiLeadBytes());
+    if (!arguments_.empty()) arguments_.erase(arguments_.begin());  // the program's own name
+}
+
+bool Win32System::CtrlDown() {
+    // The key state as of the message that started us; a fresh thread may not
+    // have one yet, so the state of the keyboard itself counts too.
+    return ::GetKeyState(VK_CONTROL) < 0 || (::GetAsyncKeyState(VK_CONTROL) & 0x8000) != 0;
+}
+
+std::string Win32System::ExePath() {
+    if (exePath_.empty()) {
+        // Paths beyond MAX_PATH exist; grow until the name fits with room to spare.
+        std::string buffer(MAX_PATH, '\0');
+        for (;;) {
+            const DWORD n = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+            if (n == 0) break;
+            if (n < buffer.size()) {
+                buffer.resize(n);
+                exePath_ = buffer;
+                break;
+            }
+            if (buffer.size() >= 32768) break;
+            buffer.resize(buffer.size() * 2);
+        }
+        if (exePath_.empty()) exePath_ = "Pivora.exe";
+    }
+    return exePath_;
+}
+
+LocalTime Win32System::Now() {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    return {t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond};
+}
+
+SpawnResult Win32System::StartIde(const std::string& registered, const std::string& file,
+                                  const std::string& workDir) {
+    const IdeCommand command = BuildIdeCommand(registered, IsFile(registered), file, AnsiLeadBytes());
+    SpawnResult result;
+    result.executable = command.executable;
+    if (command.empty) {
+        result.reason = "実行するファイルが指定されていません。";
+        return result;
+    }
+
+    // The IDE starts as the launcher was asked to show itself (a shortcut's
+    // "minimised", say), but inherits nothing else: the runtime's handle table
+    // and standard handles in the startup information name handles of ours,
+    // which it does not get.
+    STARTUPINFOA startup{};
+    ::GetStartupInfoA(&startup);
+    startup.cb = sizeof startup;
+    startup.lpReserved = nullptr;
+    startup.cbReserved2 = 0;
+    startup.lpReserved2 = nullptr;
+    startup.dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
+    startup.hStdInput = startup.hStdOutput = startup.hStdError = nullptr;
+
+    std::string commandLine = command.commandLine;  // CreateProcessA may write into it
+    PROCESS_INFORMATION process{};
+    const BOOL ok = ::CreateProcessA(command.useApplicationName ? command.applicationName.c_str() : nullptr,
+                                     commandLine.data(), nullptr, nullptr, /*bInheritHandles=*/FALSE,
+                                     CREATE_DEFAULT_ERROR_MODE, /*environment: ours*/ nullptr,
+                                     workDir.empty() ? nullptr : workDir.c_str(), &startup, &process);
+    if (!ok) {
+        result.reason = SystemErrorText(::GetLastError());
+        return result;
+    }
+    // Not waited for: the launcher ends while the IDE runs on.
+    UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
+    result.started = true;
+    return result;
+}
+
+std::string Win32System::ToUiText(const std::string& native) { return Utf8FromAnsi(native); }
+
+std::string Win32System::FromUiText(const std::string& ui) { return AnsiFromUtf8(ui); }
+
+int Win32System::CompareFileNames(std::string_view a, std::string_view b) { return CompareFileNamesWindows(a, b); }
+
+}  // namespace pivora

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/System.h"
+
+namespace pivora {
+
+class Win32System final : public System {
+public:
+    // Reads the command line (GetCommandLineA) and sets the path rules of the
+    // running system: backslashes separate, and in code page 932 double-byte
+    // characters are kept whole.
+    Win32System();
+    std::vector<std::string> Arguments() override { return arguments_; }
+    bool CtrlDown() override;
+    std::string ExePath() override;
+    LocalTime Now() override;
+    SpawnResult StartIde(const std::string& registered, const std::string& file,
+                         const std::string& workDir) override;
+    std::string ToUiText(const std::string& native) override;
+    std::string FromUiText(const std::string& ui) override;
+    int CompareFileNames(std::string_view a, std::string_view b) override;
+
+private:
+    std::vector<std::string> arguments_;
+    std::string exePath_;
+};
+
+}  // namespace pivora

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine: the emulator of the cross build (ctest and
+# gtest discovery call it with the program and its arguments), and the runner
+# of the end-to-end scripts. One Wine prefix per user and architecture is made
+# on first use and kept; the loader is chosen by the program's PE header.
+#
+#   PIVORA_WINEPREFIX  the prefix to use (default: $TMPDIR/pivora-wine-UID-ARCH)
+#   WINEDEBUG          passed on; quiet (-all) unless set
+set -u
+set -o pipefail
+exe=${1:?usage: wine-run.sh PROGRAM.exe [ARGS...]}
+shift
+
+pe_offset=$(od -An -tu4 -j 60 -N 4 "$exe" 2>/dev/null | tr -d ' ')
+machine=$(od -An -tx2 -j $((pe_offset + 4)) -N 2 "$exe" 2>/dev/null | tr -d ' ')
+case "$machine" in
+    014c) arch=i386 loaders=(/usr/lib/wine/wine wine) ;;
+    8664) arch=x86_64 loaders=(/usr/lib/wine/wine64 wine64 wine) ;;
+    *) echo "wine-run.sh: $exe is not a Windows program (machine '$machine')" >&2; exit 126 ;;
+esac
+loader=
+for l in "${loaders[@]}"; do
+    if command -v "$l" >/dev/null 2>&1; then loader=$(command -v "$l"); break; fi
+done
+[ -n "$loader" ] || { echo "wine-run.sh: no Wine loader for $arch programs (install wine32/wine64)" >&2; exit 126; }
+if [ "$arch" = i386 ] && ! "$loader" --version >/dev/null 2>&1; then
+    echo "wine-run.sh: this machine cannot run 32-bit code (the kernel's ia32 emulation is off?);" \
+         "build the tests with cmake/mingw-w64-x86_64.cmake to run them under wine64" >&2
+    exit 126
+fi
+
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko: nothing here needs them, and their installers would ask.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+export WINEPREFIX=${PIVORA_WINEPREFIX:-${TMPDIR:-/tmp}/pivora-wine-$(id -u)-$arch}
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    (
+        flock 9
+        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+            "$loader" wineboot --init >/dev/null 2>&1
+            wineserver -w 2>/dev/null
+        fi
+    ) 9>"$WINEPREFIX.lock"
+fi
+# A server that outlives one program saves the next one its start-up.
+wineserver -p 20 2>/dev/null
+
+# The console of a Windows program ends its lines with CR LF; the tools that
+# read this output (gtest discovery among them) expect LF.
+"$loader" "$exe" "$@" | tr -d '\r'
