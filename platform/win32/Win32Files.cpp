@@ -77,6 +77,12 @@ std::string Win32Files::ReadPrefix(const std::string& path, std::size_t count) {
 void Win32Files::WriteFileAtomic(const std::string& path, const std::string& data) {
     // Beside the target, so the rename stays on one volume.
     const std::string temp = path + ".tmp" + std::to_string(::GetCurrentProcessId());
+    // A read-only file is one the user does not want changed. Windows refuses
+    // to rename over it anyway; Wine would not, so it is asked here, before
+    // anything is written.
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        Fail("に書き込めません。", path, ERROR_ACCESS_DENIED);
     {
         UniqueFile file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                                       nullptr));
