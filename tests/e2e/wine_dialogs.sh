@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# The Windows launcher under Wine where the user answers: the test-mode report,
+# the unregistered version, a start that fails, the version selection dialog
+# (chosen with the keyboard, and cancelled), Ctrl held at start, and the main
+# window's menu.
+. "$(dirname "$0")/wine_common.sh"
+start_display
+command -v xdotool >/dev/null || { echo "xdotool is needed" >&2; exit 1; }
+
+L="$T/launcher"; new_launcher "$L"
+IDE4="$T/ides/d4/delphi32.exe"; stand_in_ide "$IDE4"
+IDE3="$T/ides/d3/delphi32.exe"; stand_in_ide "$IDE3"
+P="$T/proj"; mkdir -p "$P"
+printf 'program Project1;\r\n' > "$P/Project1.dpr"
+printf '[Main Window]\r\nClientWidth=100\r\n' > "$P/Project1.dsk"
+F="$(winpath "$P/Project1.dpr")"
+printf 'unit Lone;\r\n' > "$P/Lone.pas"
+FL="$(winpath "$P/Lone.pas")"
+
+# close_main: the main window, closed through its menu (ファイル(&F), 終了(&X)).
+close_main() {
+    if find_window "Pivora" 100; then
+        keys "$WIN" alt+f x
+        check "the main window's menu ends the run" wait_exit 150
+    else
+        fail "the main window did not appear"
+    fi
+}
+
+# Test mode: the version is reported in a plain box, nothing is started.
+write_ini "$L" "[Pivora]" "TestMode=1" "[DelphiReg]" "4=$(winpath "$IDE4")"
+start_pivora "$L" "$F"
+if find_window "Pivora"; then
+    check "test mode reports the version" saw_message 'Test Mode\r\nDelphi 4'
+    keys "$WIN" Return
+else
+    fail "the test-mode box did not appear"
+fi
+check "test mode ends the run" wait_exit 150
+check "test mode exits 0 (got ${RC:-none})" [ "${RC:-}" = 0 ]
+sleep 0.5
+check "test mode starts nothing" [ ! -e "$IDE4.log" ]
+
+# An unregistered version: an error box, then the main window.
+write_ini "$L" "[DelphiReg]" "3=$(winpath "$IDE3")"
+start_pivora "$L" "$F"
+if find_window "エラー"; then
+    check "the unregistered message" saw_message "Delphi 4 は登録されていません。"
+    keys "$WIN" Return
+else
+    fail "the unregistered box did not appear"
+fi
+close_main
+check "nothing was started" [ ! -e "$IDE3.log" ]
+
+# A registered IDE that cannot be started: reported with the executable's name.
+write_ini "$L" "[DelphiReg]" "4=$(winpath "$T/no such ide.exe")"
+start_pivora "$L" "$F"
+if find_window "エラー"; then
+    check "a failed start is reported" saw_message "Delphi 4 を起動できませんでした。"
+    check "...naming the executable" saw_message "[$(winpath "$T/no such ide.exe")]"
+    keys "$WIN" Return
+else
+    fail "the failed start was not reported"
+fi
+close_main
+
+# Undetermined: the selection dialog; Tab twice reaches the versions, Down
+# picks Delphi 3, Enter presses OK.
+write_ini "$L" "[DelphiReg]" "3=$(winpath "$IDE3")" "4=$(winpath "$IDE4")"
+start_pivora "$L" "$FL"
+if find_window "起動バージョン選択"; then
+    keys "$WIN" Tab Tab Down Return
+    check "the chosen version is started" wait_for "$IDE3.log"
+    check "...with the file" [ "$(log_values "$IDE3.log" argW)" = "$FL" ]
+else
+    fail "the selection dialog did not appear"
+fi
+check "the run ends after the start" wait_exit 150
+check "the choice is remembered" grep -qF " - 03 $FL"$'\r' "$L/Pivora.dat"
+
+# Esc cancels the dialog: nothing starts and the main window stays.
+printf 'unit Other;\r\n' > "$P/Other.pas"
+start_pivora "$L" "$(winpath "$P/Other.pas")"
+if find_window "起動バージョン選択"; then
+    keys "$WIN" Escape
+else
+    fail "the selection dialog did not appear for a cancel"
+fi
+close_main
+check "a cancelled selection starts nothing" [ "$(ls "$T/ides/d4" | grep -c log)" = 0 ]
+
+# Ctrl held at start: the dialog even for a project whose version is known.
+# Wine learns of the key through a window of its own that has the focus.
+rm -f "$IDE3.log" "$IDE4.log"
+( bash "$WINE_RUN" "$BUILD_DIR/tests/win32/focus_window.exe" pivora-focus 60 >/dev/null 2>&1 ) &
+BACKGROUND+=($!)
+if find_window "pivora-focus"; then
+    FOCUS=$WIN
+    xdotool windowfocus --sync "$FOCUS"; sleep 0.3
+    xdotool keydown ctrl; sleep 0.3
+    start_pivora "$L" "$F"
+    if find_window "起動バージョン選択"; then
+        xdotool keyup ctrl
+        keys "$WIN" Tab Tab Down Return
+        check "with Ctrl the chosen version, not the detected one, starts" wait_for "$IDE3.log"
+        check "...and not the detected one" [ ! -e "$IDE4.log" ]
+    else
+        xdotool keyup ctrl
+        fail "Ctrl held at start did not bring the selection dialog"
+    fi
+    wait_exit 150
+    keys "$FOCUS" Escape
+else
+    fail "the focus window did not appear"
+fi
+
+# No argument: the main window, whose menu opens the registration dialog.
+start_pivora "$L"
+if find_window "Pivora"; then
+    keys "$WIN" alt+f r
+    if find_window "Ｄｅｌｐｈｉ登録"; then
+        keys "$WIN" Escape
+        check "the registration dialog closes with Esc" find_window "Pivora" 50
+    else
+        fail "the registration dialog did not open from the menu"
+    fi
+fi
+close_main
+check "a cancelled registration keeps the settings" grep -qF "3=$(winpath "$IDE3")" "$L/Pivora.ini"
+finish
