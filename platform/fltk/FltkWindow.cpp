@@ -1,316 +1,384 @@
 #include "platform/fltk/FltkWindow.h"
 
+// The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
+// macros (None) and types (Font) would break them.
+#include "platform/fltk/FltkGuard.h"
+#include "platform/fltk/FltkStyle.h"
+#include "platform/fltk/FltkText.h"
+#include "platform/fltk/FltkWidgets.h"
+#include "platform/fltk/FltkX11.h"
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Input.H>
-#include <FL/Fl_Menu_Bar.H>
-#include <FL/Fl_Round_Button.H>
+#include <FL/Fl_Menu_Item.H>
+#include <FL/fl_draw.H>
 
-#include <algorithm>
+#include <deque>
 #include <string>
+#include <vector>
 
-#include "platform/fltk/FltkFonts.h"
+#undef None  // Xlib's, from fl_draw.H; layout::ModalResult::None is meant
 
 namespace pivora::fltk {
 
-using layout::Kind;
-
 namespace {
 
+using layout::Kind;
+
+// The classic height of a window's menu bar; the client area starts below it.
 constexpr int kMenuBarHeight = 20;
 
-template <class F>
-void Guarded(F&& f) {
-    // Nothing may unwind through FLTK's event dispatch.
-    try {
-        f();
-    } catch (...) {
+class Peer;
+
+// What a widget's callback needs: its window, its control and, for a radio
+// button, its item.
+struct Binding {
+    Peer* peer;
+    int control;
+    int item;
+};
+
+class Peer final : public WindowPeer, private DialogKeys {
+public:
+    explicit Peer(WindowModel& model);
+    ~Peer() override;
+
+    // Called by the program: nothing thrown here may reach it (FltkGuard.h),
+    // except the AbortRun the program itself raised.
+    void CaptionChanged(int control) override { Guarded([&] { ShowCaption(control); }); }
+    void ItemIndexChanged(int control) override { Guarded([&] { ShowItemIndex(control); }); }
+    void RunModal() override;
+    void BringToFront() override {
+        Guarded([&] {
+            if (window_->shown()) ActivateWindow(*window_);
+        });
+    }
+    void Closed() override { Guarded([&] { window_->hide(); }); }
+
+    void RunAsMain();
+
+private:
+    bool Enter() override;
+    void Escape() override;
+    void CloseBox() override;
+
+    void BuildMenu(const std::vector<MenuCell>& plan, int width);
+    void BuildChildren(const layout::Control* parent);
+    Fl_Widget* BuildControl(int index);
+    void ApplyFonts(int control);
+    void ShowCaption(int control);
+    void ShowItemIndex(int control);
+    void ShowAndFocus();
+    Binding* Bind(int control, int item = -1);
+
+    static void OnClick(Fl_Widget* w, void* data);
+    static void OnEdit(Fl_Widget* w, void* data);
+    static void OnRadio(Fl_Widget* w, void* data);
+    static void OnMenu(Fl_Widget* w, void* data);
+
+    WindowModel& model_;
+    const layout::Form& form_;
+    // Declared before the window, so FLTK's pointers into them stay good
+    // while the window is destroyed.
+    std::deque<Binding> bindings_;
+    std::vector<Fl_Menu_Item> menuItems_;
+    std::unique_ptr<DialogWindow> window_;
+    int menuHeight_ = 0;
+    std::vector<Fl_Widget*> widgets_;                 // by control; null where none was made
+    std::vector<std::vector<RadioButton*>> radios_;   // by control
+    PushButton* defaultButton_ = nullptr;
+    Fl_Widget* cancelButton_ = nullptr;
+    bool isMain_ = false;
+};
+
+Peer::Peer(WindowModel& model) : model_(model), form_(model.Layout()) {
+    const std::vector<MenuCell> plan = MenuPlan(form_);
+    menuHeight_ = plan.empty() ? 0 : kMenuBarHeight;
+    const int w = form_.clientWidth, h = form_.clientHeight + menuHeight_;
+    int sx = 0, sy = 0, sw = 0, sh = 0;
+    Fl::screen_work_area(sx, sy, sw, sh);
+    const Rect at = PlaceWindow(sx, sy, sw, sh, w, h, form_.centerOnShow, form_.left, form_.top);
+
+    Fl_Group* outer = Fl_Group::current();
+    Fl_Group::current(nullptr);
+    window_ = std::make_unique<DialogWindow>(at.x, at.y, w, h, static_cast<DialogKeys&>(*this));
+    window_->copy_label(StripCarriageReturns(form_.caption ? form_.caption : "").c_str());
+    window_->color(BackColor(form_.color));
+    window_->xclass("Pivora");
+    widgets_.assign(form_.controls.size(), nullptr);
+    radios_.assign(form_.controls.size(), {});
+    if (!plan.empty()) BuildMenu(plan, w);
+    BuildChildren(nullptr);
+    window_->end();
+    Fl_Group::current(outer);
+    if (form_.border == layout::Border::Sizeable) {
+        // Larger, never smaller; the controls keep their places as on Windows.
+        auto* corner = new Fl_Box(w, h, 0, 0);
+        window_->add(corner);
+        window_->resizable(corner);
+        window_->size_range(w, h);
+    } else {
+        window_->size_range(w, h, w, h);
     }
 }
 
-std::string WithoutCarriageReturns(const std::string& text) {
-    std::string out;
-    for (char c : text)
-        if (c != '\r') out += c;
-    return out;
+Peer::~Peer() {
+    if (window_) window_->hide();
 }
 
-void ApplyFont(Fl_Widget* w, const layout::Font& f) {
-    const FltkFont font = MapFont(f);
-    w->labelfont(font.face);
-    w->labelsize(font.size);
-    w->labelcolor(font.color);
+Binding* Peer::Bind(int control, int item) {
+    bindings_.push_back({this, control, item});
+    return &bindings_.back();
+}
+
+void Peer::BuildMenu(const std::vector<MenuCell>& plan, int width) {
+    menuItems_.reserve(plan.size() + 1);
+    for (const MenuCell& cell : plan) {
+        Fl_Menu_Item item{};
+        if (cell.item >= 0) {
+            const layout::MenuItem& m = form_.menu[static_cast<std::size_t>(cell.item)];
+            item.text = m.caption;  // the table's strings live as long as the program
+            item.labeltype_ = kPlainLabel;
+            if (cell.submenu) {
+                item.flags |= FL_SUBMENU;
+            } else {
+                item.callback_ = &Peer::OnMenu;
+                item.user_data_ = Bind(-1, cell.item);
+            }
+            if (cell.dividerAfter) item.flags |= FL_MENU_DIVIDER;
+        }
+        menuItems_.push_back(item);
+    }
+    menuItems_.push_back(Fl_Menu_Item{});
+    auto* bar = new MenuBar(0, 0, width, menuHeight_);
+    // Menus are drawn in the system's font, not the form's.
+    bar->textfont(UiFont());
+    bar->textsize(kUiFontSize);
+    bar->menu(menuItems_.data());
+}
+
+void Peer::BuildChildren(const layout::Control* parent) {
+    for (int index : ChildrenInTabOrder(form_, parent)) {
+        Fl_Widget* w = BuildControl(index);
+        widgets_[static_cast<std::size_t>(index)] = w;
+        const layout::Control& c = form_.controls[static_cast<std::size_t>(index)];
+        if (c.kind == Kind::Panel) {
+            auto* group = static_cast<Fl_Group*>(w);
+            group->begin();
+            BuildChildren(&c);
+            group->end();
+        }
+    }
+}
+
+Fl_Widget* Peer::BuildControl(int index) {
+    const layout::Control& c = form_.controls[static_cast<std::size_t>(index)];
+    Rect r = FormRect(form_, c);
+    r.y += menuHeight_;
+    const std::string caption = StripCarriageReturns(model_.Caption(index));
+    const Fl_Color back = BackColor(form_.color);
+    Fl_Widget* made = nullptr;
+    switch (c.kind) {
+        case Kind::Panel: {
+            auto* g = new Fl_Group(r.x, r.y, r.w, r.h);
+            g->end();
+            g->box(c.bevel == layout::Bevel::Raised    ? kRaisedBox
+                   : c.bevel == layout::Bevel::Lowered ? kLoweredBox
+                                                       : FL_FLAT_BOX);
+            g->color(back);
+            g->labeltype(kPlainLabel);
+            g->align(FL_ALIGN_INSIDE | FL_ALIGN_CLIP | (c.align == layout::Align::Center ? FL_ALIGN_CENTER : FL_ALIGN_LEFT));
+            g->copy_label(caption.c_str());
+            made = g;
+            break;
+        }
+        case Kind::Label:
+        case Kind::StaticText: {
+            // Windows grows a label to its text, so the text is not clipped to the box.
+            auto* b = new Fl_Box(r.x, r.y, r.w, r.h);
+            b->box(FL_FLAT_BOX);
+            b->color(back);
+            b->labeltype(kPlainLabel);
+            b->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP | (c.align == layout::Align::Center ? 0 : FL_ALIGN_LEFT));
+            b->copy_label(caption.c_str());
+            made = b;
+            break;
+        }
+        case Kind::Edit: {
+            auto* in = new Fl_Input(r.x, r.y, r.w, r.h);
+            in->box(kSunkenBox);
+            in->color(FL_WHITE);
+            in->selection_color(FL_SELECTION_COLOR);
+            in->cursor_color(FL_BLACK);
+            in->value(caption.c_str());
+            in->when(FL_WHEN_CHANGED);
+            in->callback(&Peer::OnEdit, Bind(index));
+            made = in;
+            break;
+        }
+        case Kind::Button: {
+            auto* b = new PushButton(r.x, r.y, r.w, r.h, c.isDefault);
+            b->copy_label(caption.c_str());
+            b->callback(&Peer::OnClick, Bind(index));
+            if (c.isDefault && !defaultButton_) defaultButton_ = b;
+            if (c.isCancel && !cancelButton_) cancelButton_ = b;
+            made = b;
+            break;
+        }
+        case Kind::RadioGroup: {
+            auto* g = new GroupBox(r.x, r.y, r.w, r.h);
+            g->color(back);
+            g->copy_label(caption.c_str());
+            const layout::Font font = layout::EffectiveFont(form_, c);
+            fl_font(FontFor(font, caption), FontSize(font));
+            const int count = static_cast<int>(c.items.size());
+            const std::vector<Rect> rects = RadioItemRects(r.w, r.h, fl_height(), count);
+            const int selected = model_.ItemIndex(index);
+            for (int k = 0; k < count; ++k) {
+                const Rect& at = rects[static_cast<std::size_t>(k)];
+                auto* b = new RadioButton(r.x + at.x, r.y + at.y, at.w, at.h);
+                b->color(back);
+                b->copy_label(StripCarriageReturns(c.items[static_cast<std::size_t>(k)]).c_str());
+                b->value(k == selected ? 1 : 0);
+                b->callback(&Peer::OnRadio, Bind(index, k));
+                radios_[static_cast<std::size_t>(index)].push_back(b);
+            }
+            g->end();
+            made = g;
+            break;
+        }
+    }
+    widgets_[static_cast<std::size_t>(index)] = made;
+    ApplyFonts(index);
+    return made;
+}
+
+// Fonts follow the text: a Latin face shows Japanese text in a Japanese one.
+void Peer::ApplyFonts(int control) {
+    Fl_Widget* w = widgets_[static_cast<std::size_t>(control)];
+    if (!w) return;
+    const layout::Control& c = form_.controls[static_cast<std::size_t>(control)];
+    const layout::Font font = layout::EffectiveFont(form_, c);
+    if (c.kind == Kind::Edit) {
+        auto* in = static_cast<Fl_Input*>(w);
+        in->textfont(FontFor(font, in->value()));
+        in->textsize(FontSize(font));
+        in->textcolor(TextColor(font.color));
+        return;
+    }
+    ApplyLabelFont(*w, font, w->label() ? w->label() : "");
+    for (std::size_t k = 0; k < radios_[static_cast<std::size_t>(control)].size(); ++k)
+        ApplyLabelFont(*radios_[static_cast<std::size_t>(control)][k], font, c.items[k]);
+}
+
+void Peer::ShowCaption(int control) {
+    if (control < 0 || static_cast<std::size_t>(control) >= widgets_.size()) return;
+    Fl_Widget* w = widgets_[static_cast<std::size_t>(control)];
+    if (!w) return;
+    const layout::Control& c = form_.controls[static_cast<std::size_t>(control)];
+    const std::string text = StripCarriageReturns(model_.Caption(control));
+    if (c.kind == Kind::Edit) {
+        auto* in = static_cast<Fl_Input*>(w);
+        if (text != in->value()) in->value(text.c_str());
+    } else {
+        w->copy_label(text.c_str());
+    }
+    ApplyFonts(control);
+    // A label's text may reach beyond its box; what it drew there must go too.
+    if (c.kind == Kind::Label || c.kind == Kind::StaticText) window_->redraw();
+    else w->redraw();
+}
+
+void Peer::ShowItemIndex(int control) {
+    if (control < 0 || static_cast<std::size_t>(control) >= radios_.size()) return;
+    const int selected = model_.ItemIndex(control);
+    auto& buttons = radios_[static_cast<std::size_t>(control)];
+    for (std::size_t k = 0; k < buttons.size(); ++k) buttons[k]->value(static_cast<int>(k) == selected ? 1 : 0);
+}
+
+void Peer::ShowAndFocus() {
+    window_->show();
+    Fl_Widget* first = nullptr;
+    if (form_.activeControl)
+        for (std::size_t i = 0; i < form_.controls.size(); ++i)
+            if (std::string_view(form_.controls[i].name) == form_.activeControl) first = widgets_[i];
+    if (first) first->take_focus();
+}
+
+void Peer::RunModal() {
+    RethrowPendingAbort();
+    Guarded([&] {
+        window_->set_modal();
+        ShowAndFocus();
+        while (window_->shown() && model_.ModalResult() == layout::ModalResult::None && !AbortPending())
+            Fl::wait();
+        window_->hide();
+        Fl::flush();
+    });
+    RethrowPendingAbort();
+}
+
+void Peer::RunAsMain() {
+    isMain_ = true;
+    RethrowPendingAbort();
+    Guarded([&] {
+        ShowAndFocus();
+        while (!model_.Closed() && window_->shown() && !AbortPending()) Fl::wait();
+        window_->hide();
+        Fl::flush();
+    });
+    RethrowPendingAbort();
+}
+
+bool Peer::Enter() { return PressFocusedButton(*window_, defaultButton_); }
+
+void Peer::Escape() {
+    if (cancelButton_ && cancelButton_->active_r()) {
+        cancelButton_->do_callback();
+        return;
+    }
+    // A dialog without a cancel button still ends with Cancel; the main window
+    // of a Windows program does not close on Esc.
+    if (!isMain_) model_.UserDismissed();
+}
+
+void Peer::CloseBox() { model_.UserDismissed(); }
+
+void Peer::OnClick(Fl_Widget*, void* data) {
+    auto* b = static_cast<Binding*>(data);
+    Guarded([&] { b->peer->model_.UserClicked(b->control); });
+}
+
+void Peer::OnEdit(Fl_Widget* w, void* data) {
+    auto* b = static_cast<Binding*>(data);
+    Guarded([&] {
+        b->peer->model_.UserEdited(b->control, static_cast<Fl_Input*>(w)->value());
+        const Fl_Font before = static_cast<Fl_Input*>(w)->textfont();
+        b->peer->ApplyFonts(b->control);
+        if (static_cast<Fl_Input*>(w)->textfont() != before) w->redraw();
+    });
+}
+
+void Peer::OnRadio(Fl_Widget* w, void* data) {
+    auto* b = static_cast<Binding*>(data);
+    Guarded([&] {
+        if (static_cast<Fl_Button*>(w)->value()) b->peer->model_.UserSelected(b->control, b->item);
+    });
+}
+
+void Peer::OnMenu(Fl_Widget*, void* data) {
+    auto* b = static_cast<Binding*>(data);
+    Guarded([&] { b->peer->model_.UserChoseMenu(b->item); });
 }
 
 }  // namespace
 
-std::string LiteralLabel(const std::string& text) {
-    std::string out;
-    for (char c : WithoutCarriageReturns(text)) {
-        if (c == '@' || c == '&') out += c;
-        out += c;
-    }
-    return out;
-}
+std::unique_ptr<WindowPeer> RealizeWindow(WindowModel& model) { return std::make_unique<Peer>(model); }
 
-LauncherWindow::LauncherWindow(int w, int h, const char* title, FltkPeer& peer)
-    : Fl_Double_Window(w, h, title), peer_(peer) {}
-
-int LauncherWindow::handle(int event) {
-    if (event == FL_SHORTCUT) {
-        if (Fl::event_key() == FL_Escape) {
-            if (!peer_.PressRole(false)) Guarded([&] { peer_.Model().UserDismissed(); });
-            return 1;
-        }
-        if ((Fl::event_key() == FL_Enter || Fl::event_key() == FL_KP_Enter) && peer_.PressRole(true)) return 1;
-    }
-    return Fl_Double_Window::handle(event);
-}
-
-FltkPeer::FltkPeer(WindowModel& model) : model_(model) { Build(); }
-
-FltkPeer::~FltkPeer() {
-    if (window_) window_->hide();
-}
-
-void FltkPeer::Build() {
-    const layout::Form& form = model_.Layout();
-    menuHeight_ = form.menu.empty() ? 0 : kMenuBarHeight;
-    window_ = std::make_unique<LauncherWindow>(form.clientWidth, form.clientHeight + menuHeight_, form.caption, *this);
-    window_->callback(&FltkPeer::OnClose, this);
-    window_->color(MapColor(form.color, FL_BACKGROUND_COLOR));
-
-    if (!form.menu.empty()) {
-        // FLTK wants the items flattened, each submenu closed by an empty item.
-        auto addItems = [&](auto& self, const char* parent) -> void {
-            for (std::size_t i = 0; i < form.menu.size(); ++i) {
-                const layout::MenuItem& m = form.menu[i];
-                const bool mine = parent ? (m.parent && std::string(m.parent) == parent) : m.parent == nullptr;
-                if (!mine) continue;
-                if (std::string(m.caption) == "-") {
-                    if (!menuItems_.empty()) menuItems_.back().flags |= FL_MENU_DIVIDER;
-                    continue;
-                }
-                bool hasChildren = false;
-                for (const layout::MenuItem& c : form.menu)
-                    if (c.parent && std::string(c.parent) == m.name) hasChildren = true;
-                callbackData_.emplace_back(this, static_cast<long>(i));
-                Fl_Menu_Item item{};
-                item.text = m.caption;
-                item.callback_ = hasChildren ? nullptr : &FltkPeer::OnMenu;
-                item.user_data_ = hasChildren ? nullptr : &callbackData_.back();
-                item.flags = hasChildren ? FL_SUBMENU : 0;
-                const FltkFont font = MapFont(form.font);
-                item.labelfont_ = font.face;
-                item.labelsize_ = font.size;
-                menuItems_.push_back(item);
-                if (hasChildren) {
-                    self(self, m.name);
-                    menuItems_.push_back(Fl_Menu_Item{});
-                }
-            }
-        };
-        addItems(addItems, nullptr);
-        menuItems_.push_back(Fl_Menu_Item{});
-        auto* bar = new Fl_Menu_Bar(0, 0, form.clientWidth, menuHeight_);
-        bar->box(FL_FLAT_BOX);
-        bar->color(MapColor(form.color, FL_BACKGROUND_COLOR));
-        bar->menu(menuItems_.data());
-        const FltkFont font = MapFont(form.font);
-        bar->textfont(font.face);
-        bar->textsize(font.size);
-    }
-
-    widgets_.assign(form.controls.size(), nullptr);
-    radioItems_.assign(form.controls.size(), {});
-    for (std::size_t i = 0; i < form.controls.size(); ++i) {
-        const layout::Control& c = form.controls[i];
-        int x = c.left, y = c.top + menuHeight_;
-        Fl_Group* parentGroup = window_.get();
-        if (c.parent)
-            for (std::size_t p = 0; p < i; ++p)
-                if (std::string(form.controls[p].name) == c.parent) {
-                    parentGroup = widgets_[p]->as_group();
-                    x += widgets_[p]->x();
-                    y = c.top + widgets_[p]->y();
-                }
-        if (parentGroup) parentGroup->begin();
-        callbackData_.emplace_back(this, static_cast<long>(i));
-        void* data = &callbackData_.back();
-        const layout::Font font = layout::EffectiveFont(form, c);
-        Fl_Widget* w = nullptr;
-        switch (c.kind) {
-            case Kind::Panel: {
-                auto* g = new Fl_Group(x, y, c.width, c.height);
-                g->box(c.bevel == layout::Bevel::Lowered ? FL_THIN_DOWN_BOX
-                       : c.bevel == layout::Bevel::Raised ? FL_THIN_UP_BOX
-                                                          : FL_FLAT_BOX);
-                g->color(window_->color());
-                g->align(FL_ALIGN_INSIDE | FL_ALIGN_CENTER | FL_ALIGN_CLIP);
-                g->end();
-                w = g;
-                break;
-            }
-            case Kind::Label:
-            case Kind::StaticText: {
-                auto* b = new Fl_Box(x, y, c.width, c.height);
-                b->box(FL_NO_BOX);
-                b->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_CLIP |
-                         (c.align == layout::Align::Center ? FL_ALIGN_CENTER : FL_ALIGN_LEFT));
-                w = b;
-                break;
-            }
-            case Kind::Edit: {
-                auto* in = new Fl_Input(x, y, c.width, c.height);
-                in->when(FL_WHEN_CHANGED);
-                in->callback(&FltkPeer::OnControl, data);
-                const FltkFont f = MapFont(font);
-                in->textfont(f.face);
-                in->textsize(f.size);
-                w = in;
-                break;
-            }
-            case Kind::Button: {
-                auto* b = new Fl_Button(x, y, c.width, c.height);
-                b->box(c.isDefault ? FL_UP_BOX : FL_THIN_UP_BOX);
-                b->callback(&FltkPeer::OnControl, data);
-                w = b;
-                break;
-            }
-            case Kind::RadioGroup: {
-                auto* g = new Fl_Group(x, y, c.width, c.height);
-                g->box(FL_NO_BOX);
-                auto* frame = new Fl_Box(x, y + 8, c.width, c.height - 8);
-                frame->box(FL_ENGRAVED_FRAME);
-                const int rows = static_cast<int>(c.items.size());
-                const int rowHeight = rows ? (c.height - 24) / rows : 0;
-                for (int r = 0; r < rows; ++r) {
-                    auto* rb = new Fl_Round_Button(x + 8, y + 20 + r * rowHeight, c.width - 16, rowHeight);
-                    rb->type(FL_RADIO_BUTTON);
-                    rb->copy_label(LiteralLabel(c.items[static_cast<std::size_t>(r)]).c_str());
-                    ApplyFont(rb, font);
-                    callbackData_.emplace_back(this, static_cast<long>(i) | (static_cast<long>(r + 1) << 16));
-                    rb->callback(&FltkPeer::OnControl, &callbackData_.back());
-                    radioItems_[i].push_back(rb);
-                }
-                // The caption sits on the frame, on the face colour, as a group box's does.
-                auto* title = new Fl_Box(x + 8, y, c.width - 16, 16);
-                title->box(FL_FLAT_BOX);
-                title->color(window_->color());
-                title->align(FL_ALIGN_INSIDE | FL_ALIGN_LEFT);
-                title->copy_label(LiteralLabel(c.caption).c_str());
-                ApplyFont(title, font);
-                title->labelsize(static_cast<Fl_Fontsize>(std::max(10, MapFont(font).size - 2)));
-                int tw = 0, th = 0;
-                title->measure_label(tw, th);
-                title->size(std::min(tw + 4, c.width - 16), 16);
-                g->end();
-                w = g;
-                break;
-            }
-        }
-        ApplyFont(w, font);
-        widgets_[i] = w;
-        if (c.kind != Kind::RadioGroup) ApplyCaption(static_cast<int>(i));
-        if (parentGroup) parentGroup->end();
-    }
-    window_->end();
-    window_->set_non_modal();
-    if (form.border != layout::Border::Sizeable) window_->size_range(window_->w(), window_->h(), window_->w(), window_->h());
-    Place();
-}
-
-void FltkPeer::Place() {
-    const layout::Form& form = model_.Layout();
-    if (form.centerOnShow)
-        window_->position((Fl::w() - window_->w()) / 2, (Fl::h() - window_->h()) / 2);
-    else
-        window_->position(form.left, form.top);
-}
-
-void FltkPeer::ApplyCaption(int control) {
-    Fl_Widget* w = widgets_.at(static_cast<std::size_t>(control));
-    const layout::Control& c = model_.Layout().controls[static_cast<std::size_t>(control)];
-    const std::string& text = model_.Caption(control);
-    if (c.kind == Kind::Edit) {
-        static_cast<Fl_Input*>(w)->value(text.c_str());
-    } else if (c.kind != Kind::RadioGroup) {
-        w->copy_label(LiteralLabel(text).c_str());
-    }
-    w->redraw();
-    if (w->parent()) w->parent()->redraw();
-}
-
-void FltkPeer::CaptionChanged(int control) { ApplyCaption(control); }
-
-void FltkPeer::ItemIndexChanged(int control) {
-    const int item = model_.ItemIndex(control);
-    auto& buttons = radioItems_.at(static_cast<std::size_t>(control));
-    for (std::size_t r = 0; r < buttons.size(); ++r)
-        static_cast<Fl_Button*>(buttons[r])->value(static_cast<int>(r) == item ? 1 : 0);
-}
-
-bool FltkPeer::PressRole(bool defaultRole) {
-    const auto& controls = model_.Layout().controls;
-    for (std::size_t i = 0; i < controls.size(); ++i)
-        if (controls[i].kind == Kind::Button && (defaultRole ? controls[i].isDefault : controls[i].isCancel)) {
-            Guarded([&] { model_.UserClicked(static_cast<int>(i)); });
-            return true;
-        }
-    return false;
-}
-
-void FltkPeer::OnControl(Fl_Widget* w, void* data) {
-    auto* d = static_cast<std::pair<FltkPeer*, long>*>(data);
-    FltkPeer& peer = *d->first;
-    const int control = static_cast<int>(d->second & 0xFFFF);
-    const int item = static_cast<int>(d->second >> 16) - 1;
-    Guarded([&] {
-        const layout::Control& c = peer.model_.Layout().controls[static_cast<std::size_t>(control)];
-        if (c.kind == Kind::Edit) peer.model_.UserEdited(control, static_cast<Fl_Input*>(w)->value());
-        else if (c.kind == Kind::RadioGroup) peer.model_.UserSelected(control, item);
-        else peer.model_.UserClicked(control);
-    });
-}
-
-void FltkPeer::OnMenu(Fl_Widget*, void* data) {
-    auto* d = static_cast<std::pair<FltkPeer*, long>*>(data);
-    Guarded([&] { d->first->model_.UserChoseMenu(static_cast<int>(d->second)); });
-}
-
-void FltkPeer::OnClose(Fl_Widget*, void* data) {
-    auto* peer = static_cast<FltkPeer*>(data);
-    // Esc arrives here too when no cancel button took it.
-    if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape && peer->PressRole(false)) return;
-    Guarded([&] { peer->model_.UserDismissed(); });
-}
-
-void FltkPeer::RunModal() {
-    Place();
-    window_->set_modal();
-    window_->show();
-    while (window_->shown() && model_.ModalResult() == layout::ModalResult::None) Fl::wait();
-    window_->hide();
-    window_->set_non_modal();
-    Fl::flush();
-}
-
-void FltkPeer::BringToFront() {
-    if (window_->shown()) window_->show();  // raises an open window
-}
-
-void FltkPeer::Closed() { window_->hide(); }
-
-void FltkPeer::ShowMain() {
-    Place();
-    window_->show();
-}
-
-void FltkPeer::RunUntilClosed() {
-    while (!model_.Closed() && window_->shown()) Fl::wait();
-    window_->hide();
+void RunAsMainWindow(WindowPeer& peer) {
+    if (auto* p = dynamic_cast<Peer*>(&peer)) p->RunAsMain();
 }
 
 }  // namespace pivora::fltk

@@ -1,0 +1,209 @@
+#include "platform/fltk/FltkWidgets.h"
+
+// The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
+// macros (None) and types (Font) would break them.
+#include "platform/fltk/FltkGuard.h"
+#include "platform/fltk/FltkStyle.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+
+namespace pivora::fltk {
+
+namespace {
+
+void DottedRect(int x, int y, int w, int h) {
+    if (w <= 0 || h <= 0) return;
+    fl_color(FL_BLACK);
+    fl_line_style(FL_DOT);
+    fl_rect(x, y, w, h);
+    fl_line_style(FL_SOLID);
+}
+
+}  // namespace
+
+PushButton::PushButton(int x, int y, int w, int h, bool isDefault)
+    : Fl_Button(x, y, w, h), isDefault_(isDefault) {
+    box(kButtonBox);
+    down_box(kButtonBox);
+    color(FaceColor());
+    labeltype(kPlainLabel);
+    align(FL_ALIGN_CENTER | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+}
+
+bool PushButton::Framed() const {
+    const Fl_Widget* focus = Fl::focus();
+    if (focus == this) return true;
+    if (!isDefault_) return false;
+    // While another button has the focus, Enter presses that one, and it wears the frame.
+    const auto* other = dynamic_cast<const PushButton*>(focus);
+    return !other || other->window() != window();
+}
+
+int PushButton::handle(int event) {
+    if ((event == FL_FOCUS || event == FL_UNFOCUS) && window()) window()->redraw();
+    return Fl_Button::handle(event);
+}
+
+void PushButton::draw() {
+    int x0 = x(), y0 = y(), w0 = w(), h0 = h();
+    const bool pressed = value() != 0;
+    if (Framed()) {
+        fl_color(FL_BLACK);
+        fl_rect(x0, y0, w0, h0);
+        ++x0, ++y0, w0 -= 2, h0 -= 2;
+    }
+    if (pressed) {
+        fl_color(color());
+        fl_rectf(x0, y0, w0, h0);
+        fl_color(ShadowColor());
+        fl_rect(x0, y0, w0, h0);
+    } else {
+        draw_box(kButtonBox, x0, y0, w0, h0, color());
+    }
+    draw_label(x0 + (pressed ? 1 : 0), y0 + (pressed ? 1 : 0), w0, h0);
+    if (Fl::focus() == this && Fl::visible_focus()) DottedRect(x0 + 3, y0 + 3, w0 - 6, h0 - 6);
+}
+
+RadioButton::RadioButton(int x, int y, int w, int h) : Fl_Button(x, y, w, h) {
+    type(FL_RADIO_BUTTON);
+    box(FL_FLAT_BOX);
+    down_box(FL_FLAT_BOX);
+    color(FaceColor());
+    labeltype(kPlainLabel);
+    align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
+}
+
+void RadioButton::draw() {
+    fl_color(color());
+    fl_rectf(x(), y(), w(), h());
+    // The classic 12-pixel sunken circle with a white inside.
+    constexpr int d = 12;
+    const int cx = x() + 1, cy = y() + (h() - d) / 2;
+    fl_color(active_r() ? FL_WHITE : FaceColor());
+    fl_pie(cx, cy, d, d, 0, 360);
+    fl_color(ShadowColor());
+    fl_arc(cx, cy, d, d, 45, 225);
+    fl_color(HighlightColor());
+    fl_arc(cx, cy, d, d, 225, 405);
+    fl_color(DarkShadowColor());
+    fl_arc(cx + 1, cy + 1, d - 2, d - 2, 45, 225);
+    fl_color(FaceColor());
+    fl_arc(cx + 1, cy + 1, d - 2, d - 2, 225, 405);
+    if (value()) {
+        fl_color(active_r() ? FL_BLACK : ShadowColor());
+        fl_pie(cx + 4, cy + 4, d - 8, d - 8, 0, 360);
+    }
+    const int lx = cx + d + 4;
+    draw_label(lx, y(), std::max(0, x() + w() - lx), h());
+    if (Fl::focus() == this && Fl::visible_focus() && label() && *label()) {
+        int tw = 0, th = 0;
+        fl_font(labelfont(), labelsize());
+        fl_measure(label(), tw, th, 0);
+        tw = std::min(tw, x() + w() - lx);
+        DottedRect(lx - 1, y() + (h() - th) / 2 - 1, tw + 2, th + 2);
+    }
+}
+
+GroupBox::GroupBox(int x, int y, int w, int h) : Fl_Group(x, y, w, h) {
+    box(FL_NO_BOX);
+    color(FaceColor());
+    labeltype(FL_NO_LABEL);  // drawn in the frame by draw()
+}
+
+void GroupBox::draw() {
+    if (damage() & ~FL_DAMAGE_CHILD) {
+        fl_color(color());
+        fl_rectf(x(), y(), w(), h());
+        fl_font(labelfont(), labelsize());
+        const int th = fl_height();
+        Fl_Boxtype frame = kEtchedFrame;
+        fl_draw_box(frame, x(), y() + th / 2, w(), h() - th / 2, color());
+        if (label() && *label()) {
+            int tw = 0, lh = 0;
+            fl_measure(label(), tw, lh, 0);
+            tw = std::min(tw, w() - 16);
+            // The caption interrupts the frame's top line.
+            fl_color(color());
+            fl_rectf(x() + 6, y(), tw + 4, th);
+            fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+            fl_draw(label(), x() + 8, y(), tw, th, FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP,
+                    nullptr, 0);
+        }
+    }
+    draw_children();
+}
+
+MenuBar::MenuBar(int x, int y, int w, int h) : Fl_Menu_Bar(x, y, w, h) {
+    box(kButtonBox);  // FLTK frames the opened menus with the bar's box
+    color(FaceColor());
+    selection_color(FL_SELECTION_COLOR);
+}
+
+int MenuBar::handle(int event) {
+    // Alt and the access key of a command on the bar itself runs it, as on
+    // Windows; FLTK only opens menus that way.
+    if (event == FL_SHORTCUT && visible_r() && menu()) {
+        const Fl_Menu_Item* item = menu()->find_shortcut(nullptr, true);
+        if (item && !item->submenu() && item->active()) {
+            picked(item);
+            return 1;
+        }
+    }
+    return Fl_Menu_Bar::handle(event);
+}
+
+void MenuBar::draw() {
+    // The bar itself is flat, as on Windows.
+    const Fl_Boxtype framed = box();
+    box(FL_FLAT_BOX);
+    Fl_Menu_Bar::draw();
+    box(framed);
+}
+
+DialogWindow::DialogWindow(int x, int y, int w, int h, DialogKeys& keys)
+    : Fl_Double_Window(x, y, w, h), keys_(keys) {
+    color(FaceColor());
+    callback(
+        [](Fl_Widget* w, void*) {
+            auto* self = static_cast<DialogWindow*>(w);
+            Guarded([&] {
+                // FLTK calls this for Esc nobody took as well as for the closing box.
+                if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape)
+                    self->keys_.Escape();
+                else
+                    self->keys_.CloseBox();
+            });
+        },
+        nullptr);
+}
+
+int DialogWindow::handle(int event) {
+    if (event == FL_SHORTCUT && !Fl::event_state(FL_ALT | FL_CTRL | FL_META)) {
+        const int key = Fl::event_key();
+        if (key == FL_Enter || key == FL_KP_Enter) {
+            bool used = false;
+            Guarded([&] { used = keys_.Enter(); });
+            if (used) return 1;
+        } else if (key == FL_Escape) {
+            Guarded([&] { keys_.Escape(); });
+            return 1;
+        }
+    }
+    return Fl_Double_Window::handle(event);
+}
+
+bool PressFocusedButton(Fl_Window& window, Fl_Button* fallback) {
+    Fl_Button* target = nullptr;
+    if (auto* focused = dynamic_cast<PushButton*>(Fl::focus()); focused && focused->window() == &window)
+        target = focused;
+    else
+        target = fallback;
+    if (!target || !target->active_r() || !target->visible_r()) return false;
+    target->do_callback();
+    return true;
+}
+
+}  // namespace pivora::fltk

@@ -1,0 +1,79 @@
+// The widgets that FLTK draws differently from a classic Windows dialog: push
+// buttons with the default button's black frame, radio buttons, the group box
+// with its caption in the frame, the flat menu bar, and a window that gives
+// Enter and Esc their dialog meaning.
+#pragma once
+
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Menu_Bar.H>
+
+namespace pivora::fltk {
+
+class PushButton final : public Fl_Button {
+public:
+    PushButton(int x, int y, int w, int h, bool isDefault);
+    bool IsDefault() const { return isDefault_; }
+    int handle(int event) override;
+
+protected:
+    void draw() override;
+
+private:
+    bool Framed() const;
+    bool isDefault_;
+};
+
+class RadioButton final : public Fl_Button {
+public:
+    RadioButton(int x, int y, int w, int h);
+
+protected:
+    void draw() override;
+};
+
+class GroupBox final : public Fl_Group {
+public:
+    GroupBox(int x, int y, int w, int h);
+
+protected:
+    void draw() override;
+};
+
+class MenuBar final : public Fl_Menu_Bar {
+public:
+    MenuBar(int x, int y, int w, int h);
+    int handle(int event) override;
+
+protected:
+    void draw() override;
+};
+
+// What a dialog window does with the keys and the closing box.
+class DialogKeys {
+public:
+    // Enter: the focused push button, else the default one. False when
+    // neither exists.
+    virtual bool Enter() = 0;
+    virtual void Escape() = 0;
+    virtual void CloseBox() = 0;
+
+protected:
+    ~DialogKeys() = default;
+};
+
+class DialogWindow final : public Fl_Double_Window {
+public:
+    DialogWindow(int x, int y, int w, int h, DialogKeys& keys);
+    int handle(int event) override;
+
+private:
+    DialogKeys& keys_;
+};
+
+// Presses the push button that has the focus in `window`, else `fallback`
+// (when it is active). False when there was none to press.
+bool PressFocusedButton(Fl_Window& window, Fl_Button* fallback);
+
+}  // namespace pivora::fltk

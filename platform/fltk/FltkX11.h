@@ -1,0 +1,17 @@
+// The few things done with Xlib directly. Xlib's headers define macros such
+// as None and Status that clash with the project's names, so they are only
+// included by FltkX11.cpp, which includes no project header.
+#pragma once
+
+class Fl_Window;
+
+namespace pivora::fltk {
+
+// Opens the X display and hands it to FLTK, once. False when there is none:
+// FLTK itself would end the process on failing to open it.
+bool OpenDisplay();
+
+// Raises a shown window and asks the window manager to activate it.
+void ActivateWindow(Fl_Window& window);
+
+}  // namespace pivora::fltk
