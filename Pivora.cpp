@@ -17,9 +17,20 @@ TProgram::TProgram(System& system, FileSystem& files, GuiBackend& gui)
 }  // namespace pivora
 
 #ifndef PIVORA_NO_ENTRY
+#include <cstdio>
+
 int main(int argc, char** argv) {
-    auto platform = pivora::CreateNativePlatform(argc, argv);
-    pivora::TProgram program(platform->Sys(), platform->Files(), platform->Gui());
-    return program.Run();
+    // Failures inside window events are reported by the default handler; this
+    // catches only what could fail before or after the windows exist.
+    try {
+        auto platform = pivora::CreateNativePlatform(argc, argv);
+        pivora::TProgram program(platform->Sys(), platform->Files(), platform->Gui());
+        return program.Run();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "pivora: %s\n", e.what());
+    } catch (...) {
+        std::fprintf(stderr, "pivora: unexpected failure\n");
+    }
+    return 3;
 }
 #endif

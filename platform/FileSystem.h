@@ -55,7 +55,11 @@ public:
     // reader can tell cheaply whether the file is still the one it read; empty
     // when there is no such file. By default the content itself, which is exact
     // but slow: real file systems answer with the file's identity and times.
-    virtual std::string Stamp(const std::string& path) { return FileExists(path) ? "=" + ReadFile(path) : ""; }
+    virtual std::string Stamp(const std::string& path) {
+        std::string stamp;
+        if (FileExists(path)) stamp = ReadFile(path).insert(0, 1, '=');
+        return stamp;
+    }
     // Waits for and takes an exclusive lock tied to `lockPath` (created if needed).
     virtual std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) = 0;
 };
