@@ -96,6 +96,11 @@ function(pivora_write_rc)
   get_filename_component(source "${ARG_DATA}" NAME)
   set(rc "// Written by resources/VersionRc.cmake from ${source}: edit that file.\n")
   string(APPEND rc "#pragma code_page(65001)\n\n")
+  # The resources are filed under the translation's language, as the string
+  # table is named after it.
+  math(EXPR primary "${v_LANGUAGE} & 0x3FF")
+  math(EXPR sublang "(${v_LANGUAGE} >> 10) & 0x3F")
+  string(APPEND rc "LANGUAGE ${primary}, ${sublang}\n\n")
   string(APPEND rc "MAINICON ICON ${icon}\n\n")
   # 1 is VS_VERSION_INFO; the numbers are written out so that no header is needed.
   string(APPEND rc "1 VERSIONINFO\n")
