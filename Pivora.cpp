@@ -10,6 +10,7 @@ TProgram::TProgram(System& system, FileSystem& files, GuiBackend& gui)
     : App(system, files, gui),
       MainFm(App, Forms),
       DelphiRegDlg(App, Forms),
+      AboutBox(App, Forms),
       ForceOpenVerSelDlg(App) {
     Forms.ForceOpenVerSelDlg = &ForceOpenVerSelDlg;
 }

@@ -2,6 +2,7 @@
 // the main window. The entry point and the flow tests both use it.
 #pragma once
 
+#include "dialogs/AboutDlg.h"
 #include "dialogs/DelphiReg.h"
 #include "launcher/ForceOpen.h"
 #include "launcher/Main.h"
@@ -21,6 +22,7 @@ public:
     // created after it see them.
     TMainFm MainFm;
     TDelphiRegDlg DelphiRegDlg;
+    TAboutBox AboutBox;
     TForceOpenVerSelDlg ForceOpenVerSelDlg;
 };
 

@@ -8,7 +8,10 @@
 #include <string>
 #include <string_view>
 
+#include "launcher/Forms.h"
+#include "platform/Layout.h"
 #include "platform/VersionBlock.h"
+#include "platform/Window.h"
 
 namespace pivora {
 
@@ -43,6 +46,23 @@ private:
     std::uint16_t FLang = 0;
     std::uint16_t FCodePage = 0;
     std::string FLangCP;
+};
+
+extern const layout::Form kAboutBoxLayout;
+
+// The box itself: its labels are filled once, as it is created at start, and
+// every showing shows those same captions.
+class TAboutBox {
+public:
+    TAboutBox(Application& app, TForms& forms);
+
+    Window& Form() { return form_; }
+
+private:
+    void FormCreate();
+
+    Application& app_;
+    Window form_;
 };
 
 }  // namespace pivora

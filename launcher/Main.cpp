@@ -1,5 +1,6 @@
 #include "launcher/Main.h"
 
+#include "dialogs/AboutDlg.h"
 #include "dialogs/DelphiReg.h"
 #include "launcher/Detection.h"
 #include "launcher/ForceOpen.h"
@@ -21,6 +22,7 @@ TMainFm::TMainFm(Application& app, TForms& forms) : app_(app), forms_(forms), fo
     form_.Bind("Exit1Click", [this] { Exit1Click(); });
     form_.Bind("Delphi1Click", [this] { Delphi1Click(); });
     form_.Bind("H1Click", [this] { H1Click(); });
+    form_.Bind("About1Click", [this] { About1Click(); });
     form_.Fire(kMainFmLayout.onCreate);
 }
 
@@ -128,5 +130,8 @@ void TMainFm::Delphi1Click() {
     // stay in memory, so the user can try again.
     if (forms_.DelphiRegDlg->Form().ShowModal() == layout::ModalResult::Ok) SaveSettings();
 }
+
+// The box has only its OK button; how it was closed does not matter.
+void TMainFm::About1Click() { forms_.AboutBox->Form().ShowModal(); }
 
 }  // namespace pivora

@@ -46,6 +46,7 @@ private:
     void Exit1Click();
     void Delphi1Click();
     void H1Click();
+    void About1Click();
 
     Application& app_;
     TForms& forms_;

@@ -21,7 +21,8 @@ struct FlowHarness {
 
     FlowHarness() { sys.exePath = "/opt/pivora/pivora"; }
 
-    std::string IniPath() const { return "/opt/pivora/pivora.ini"; }
+    // Beside the executable, wherever a test puts it.
+    std::string IniPath() const { return sys.exePath.substr(0, sys.exePath.find_last_of("/\\") + 1) + "pivora.ini"; }
     void Settings(const std::string& text) { files.files[IniPath()] = text; }
     void Register(int version, const std::string& path) {
         std::string& ini = files.files[IniPath()];

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# The About box of the real launcher under Xvfb: what it shows comes from the
+# version block in the executable's own ".pivora_version" section, so a copy
+# without that section shows empty captions and "Version " alone. The texts
+# are told apart by their pixels: the product name is the only purple in the
+# box, the other lines are black on the button face.
+. "$(dirname "$0")/common.sh"
+. "$(dirname "$0")/xvfb.sh"
+T=$(mktemp -d)
+SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"
+start_xvfb
+trap 'stop_xvfb; rm -rf "$T"' EXIT
+
+TITLE="ﾊﾞｰｼﾞｮﾝ情報"
+# Regions of the box's client area: Panel1 is at 8,8 and the labels inside it.
+PRODUCT=409x65+16+24
+VERSION=409x10+16+95
+COPYRIGHT=409x14+16+118
+
+# pixels IMAGE GEOMETRY purple|dark: how many pixels of the region are the
+# product name's purple, or dark enough to be black text.
+pixels() {
+    local select
+    case $3 in
+        purple) select=(-fuzz 12% -fill white -opaque '#800080' -fill black +opaque white) ;;
+        dark) select=(-colorspace Gray -threshold 40% -negate) ;;
+    esac
+    convert "$1" -crop "$2" +repage "${select[@]}" -format '%[fx:round(mean*w*h)]' info:
+}
+
+# open_about DIR NAME: runs the launcher in DIR without a file, opens the box
+# from the menu twice, keeps a screenshot of each showing as NAME-1/2.png,
+# closes it with Return (OK is the default button) and ends the run.
+open_about() {
+    local dir=$1 name=$2 n
+    "$dir/pivora" & PID=$!
+    M=$(wait_window "Pivora"); check "$name: the main window appears" [ -n "$M" ] || return
+    for n in 1 2; do
+        focus "$M"; xdotool key alt+a
+        A=$(wait_window "$TITLE"); check "$name: the About box opens from the menu ($n)" [ -n "$A" ] || return
+        sleep 0.3
+        import -window "$A" "$SHOTS/$name-$n.png"
+        eval "$(xdotool getwindowgeometry --shell "$A")"
+        check "$name: the box is 439 x 186 (got ${WIDTH}x$HEIGHT)" [ "$WIDTH" -eq 439 ] && [ "$HEIGHT" -eq 186 ]
+        check "$name: centred on the screen (got $X,$Y)" [ "$X" -eq $(((1024 - 439) / 2)) ]
+        focus "$A"; xdotool key Return
+        local open=1
+        for _ in $(seq 1 50); do find_window "$TITLE" >/dev/null || { open=0; break; }; sleep 0.1; done
+        check "$name: Return closes the box ($n)" [ "$open" -eq 0 ]
+    done
+    focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key x
+    wait_exit "$PID"
+    check "$name: the run ends normally (rc $RC)" [ "$RC" -eq 0 ]
+}
+
+L="$T/launcher"; new_launcher "$L"
+check "the launcher carries its version section" bash -c "readelf -S '$L/pivora' | grep -q '\.pivora_version'"
+open_about "$L" with-block
+
+S="$T/stripped"; new_launcher "$S"
+objcopy --remove-section .pivora_version "$S/pivora"
+check "the stripped copy has no version section" bash -c "! readelf -S '$S/pivora' | grep -q '\.pivora_version'"
+open_about "$S" without-block
+
+full="$SHOTS/with-block-1.png" bare="$SHOTS/without-block-1.png"
+if [ -s "$full" ] && [ -s "$bare" ]; then
+    check "the product name is drawn in purple ($(pixels "$full" $PRODUCT purple) px)" \
+        [ "$(pixels "$full" $PRODUCT purple)" -gt 500 ]
+    check "a version line is drawn ($(pixels "$full" $VERSION dark) px)" [ "$(pixels "$full" $VERSION dark)" -gt 20 ]
+    check "a copyright line is drawn ($(pixels "$full" $COPYRIGHT dark) px)" \
+        [ "$(pixels "$full" $COPYRIGHT dark)" -gt 50 ]
+    check "the second showing looks the same" \
+        [ "$(compare -metric AE "$full" "$SHOTS/with-block-2.png" null: 2>&1)" = 0 ]
+    check "without the block, no product name" [ "$(pixels "$bare" $PRODUCT purple)" -eq 0 ]
+    check "without the block, no copyright line" [ "$(pixels "$bare" $COPYRIGHT dark)" -eq 0 ]
+    check "without the block, \"Version \" is still drawn" [ "$(pixels "$bare" $VERSION dark)" -gt 10 ]
+    check "and it is shorter than \"Version 1.0.0.2\"" \
+        [ "$(pixels "$bare" $VERSION dark)" -lt "$(pixels "$full" $VERSION dark)" ]
+fi
+finish
