@@ -7,6 +7,7 @@
 #include "platform/HeadlessGui.h"
 #include "platform/fltk/FltkDialogs.h"
 #include "platform/fltk/FltkGuard.h"
+#include "platform/fltk/FltkIcon.h"
 #include "platform/fltk/FltkStyle.h"
 #include "platform/fltk/FltkWindow.h"
 #include "platform/fltk/FltkX11.h"
@@ -20,6 +21,7 @@ public:
     bool CanShowWindows() override {
         if (!OpenDisplay()) return false;
         InitStyle();
+        InstallWindowIcon();
         return true;
     }
 

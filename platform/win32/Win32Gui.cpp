@@ -150,7 +150,13 @@ void Win32Gui::EnsureClasses() {
     form.style = CS_HREDRAW | CS_VREDRAW;
     form.lpfnWndProc = &Win32Window::FormProc;
     form.hInstance = instance_;
-    form.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(1));
+    // The resource script names the icon group MAINICON; the title bar takes
+    // its 16-pixel picture, the task switcher the 32-pixel one.
+    form.hIcon = static_cast<HICON>(::LoadImageW(instance_, L"MAINICON", IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                                                 ::GetSystemMetrics(SM_CYICON), LR_DEFAULTCOLOR));
+    form.hIconSm = static_cast<HICON>(::LoadImageW(instance_, L"MAINICON", IMAGE_ICON,
+                                                   ::GetSystemMetrics(SM_CXSMICON),
+                                                   ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     if (!form.hIcon) form.hIcon = ::LoadIconW(nullptr, reinterpret_cast<LPCWSTR>(IDI_APPLICATION));
     form.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     form.lpszClassName = kFormClass;

@@ -35,6 +35,11 @@ open_about() {
     local dir=$1 name=$2 n
     "$dir/pivora" & PID=$!
     M=$(wait_window "Pivora"); check "$name: the main window appears" [ -n "$M" ] || return
+    # The icon is compiled into the window module, so even the stripped copy has it.
+    local sizes
+    sizes=$(xprop -id "$M" _NET_WM_ICON | grep -o 'Icon ([0-9]* x [0-9]*)' | tr '\n' ' ')
+    check "$name: the window carries the launcher's icon at 16, 32 and 64 (got $sizes)" \
+        [ "$sizes" = "Icon (16 x 16) Icon (32 x 32) Icon (64 x 64) " ]
     for n in 1 2; do
         focus "$M"; xdotool key alt+a
         A=$(wait_window "$TITLE"); check "$name: the About box opens from the menu ($n)" [ -n "$A" ] || return

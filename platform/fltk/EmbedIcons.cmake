@@ -1,0 +1,21 @@
+# Writes OUTPUT, a C++ source holding the bytes of the PNG files given as
+# INPUTS (a ;-list), in the order given, as kWindowIconPngs. Run as a script:
+#   cmake -DINPUTS=a.png;b.png -DOUTPUT=out.cpp -P EmbedIcons.cmake
+set(body "")
+set(table "")
+set(n 0)
+foreach(png IN LISTS INPUTS)
+  file(READ "${png}" hex HEX)
+  string(LENGTH "${hex}" chars)
+  math(EXPR bytes "${chars} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," hex "${hex}")
+  string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,)" "\\1\n    " hex "${hex}")
+  get_filename_component(name "${png}" NAME)
+  string(APPEND body "// ${name}\nconst unsigned char kIcon${n}[${bytes}] = {\n    ${hex}\n};\n\n")
+  string(APPEND table "    {kIcon${n}, sizeof kIcon${n}},\n")
+  math(EXPR n "${n} + 1")
+endforeach()
+set(text "// Written by the build from resources/*.png; do not edit.\n#include \"platform/fltk/FltkIcon.h\"\n\nnamespace pivora::fltk {\n\nnamespace {\n\n${body}}  // namespace\n\nconst EmbeddedPng kWindowIconPngs[] = {\n${table}};\nconst int kWindowIconCount = ${n};\n\n}  // namespace pivora::fltk\n")
+file(WRITE "${OUTPUT}.tmp" "${text}")
+file(COPY_FILE "${OUTPUT}.tmp" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.tmp")
