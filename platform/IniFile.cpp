@@ -200,7 +200,12 @@ void IniDocument::WriteString(std::string_view section, std::string_view key, st
         // lines either way, and people reading the file find sections easier.
         lines_.push_back(eol);
     }
-    lines_.push_back("[" + OneLine(section) + "]" + eol);
+    // Built by appending: GCC 12 warns wrongly (-Wrestrict) about "[" + string.
+    std::string header(1, '[');
+    header += OneLine(section);
+    header += ']';
+    header += eol;
+    lines_.push_back(std::move(header));
     lines_.push_back(entry);
 }
 
