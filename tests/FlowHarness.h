@@ -21,8 +21,12 @@ struct FlowHarness {
 
     FlowHarness() { sys.exePath = "/opt/pivora/pivora"; }
 
-    // Beside the executable, wherever a test puts it.
-    std::string IniPath() const { return sys.exePath.substr(0, sys.exePath.find_last_of("/\\") + 1) + "pivora.ini"; }
+    // The executable's own name with ".ini", wherever a test puts it.
+    std::string IniPath() const {
+        const std::size_t name = sys.exePath.find_last_of("/\\") + 1;
+        const std::size_t dot = sys.exePath.rfind('.');
+        return sys.exePath.substr(0, dot != std::string::npos && dot > name ? dot : std::string::npos) + ".ini";
+    }
     void Settings(const std::string& text) { files.files[IniPath()] = text; }
     void Register(int version, const std::string& path) {
         std::string& ini = files.files[IniPath()];

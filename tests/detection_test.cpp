@@ -3,6 +3,7 @@
 
 #include "CorpusFiles.h"
 #include "launcher/Detection.h"
+#include "platform/FileNames.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/MemoryFiles.h"
 
@@ -185,12 +186,18 @@ TEST_F(DetectEdge, UnitLinesAreReadLiterally) {
 }
 
 TEST_F(DetectEdge, UnitPathsAreRelativeToTheProjectWithWindowsSeparators) {
-    files.files["/proj/app/P.dpr"] = "  Util in '..\\Lib\\Util.pas',\r\n  Abs in 'C:\\Lib\\Abs.pas';\r\n";
-    files.files["/proj/app/../Lib/Util.dcu"] = kD3Unit;  // the in-memory files do not fold ".."
-    EXPECT_EQ(DetectFromDpr(files, "/proj/app/P.dpr"), 3);
-    files.files["/proj/app/P.dpr"] = "  Abs in 'C:\\Lib\\Abs.pas';\r\n";
-    files.files["/C:/Lib/Abs.dcu"] = kD4Unit;  // joined to the project's directory, it names nothing
-    EXPECT_EQ(DetectFromDpr(files, "/proj/app/P.dpr"), 0);
+    // The project's unit list always uses backslashes; on Linux they are read
+    // as separators, on Windows they already are. The in-memory files do not fold "..".
+    const bool windows = CurrentPathRules().backslashIsSeparator;
+    const std::string app = windows ? "C:\\proj\\app\\" : "/proj/app/";
+    const std::string dpr = app + "P.dpr";
+    files.files[dpr] = "  Util in '..\\Lib\\Util.pas',\r\n  Abs in 'C:\\Lib\\Abs.pas';\r\n";
+    files.files[app + (windows ? "..\\Lib\\Util.dcu" : "../Lib/Util.dcu")] = kD3Unit;
+    EXPECT_EQ(DetectFromDpr(files, dpr), 3);
+    // An absolute unit path joined to the project's directory names nothing.
+    files.files[dpr] = "  Abs in 'C:\\Lib\\Abs.pas';\r\n";
+    files.files[windows ? "C:\\Lib\\Abs.dcu" : "/C:/Lib/Abs.dcu"] = kD4Unit;
+    EXPECT_EQ(DetectFromDpr(files, dpr), 0);
 }
 
 TEST_F(DetectEdge, CompiledUnitsThatCannotTell) {
