@@ -193,13 +193,9 @@ void IniDocument::WriteString(std::string_view section, std::string_view key, st
         lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(p.lastInSection + 1), entry);
         return;
     }
-    if (!lines_.empty()) {
-        EndLine(lines_.size() - 1, eol);
-        // One blank line before a new section, as the Wine writer of old did
-        // before every section. Windows itself writes none; readers skip blank
-        // lines either way, and people reading the file find sections easier.
-        lines_.push_back(eol);
-    }
+    // A new section follows the last line directly, with no blank line
+    // between, as the system's own profile writer puts it.
+    if (!lines_.empty()) EndLine(lines_.size() - 1, eol);
     // Built by appending: GCC 12 warns wrongly (-Wrestrict) about "[" + string.
     std::string header(1, '[');
     header += OneLine(section);

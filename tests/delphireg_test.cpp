@@ -38,7 +38,7 @@ TEST_F(DelphiReg, ExistingPathsAreRegisteredAndWrittenOnOk) {
     h.files.files["/ide/d4"] = "";
     Open({Type({{2, "/ide/d2"}, {4, "/ide/d4"}})});
     EXPECT_TRUE(h.gui.messages.empty());
-    EXPECT_EQ(Ini(), "[Pivora]\r\nTestMode=0\r\nHistoryMax=1000\r\n\r\n[DelphiReg]\r\n2=/ide/d2\r\n3=\r\n4=/ide/d4\r\n");
+    EXPECT_EQ(Ini(), "[Pivora]\r\nTestMode=0\r\nHistoryMax=1000\r\n[DelphiReg]\r\n2=/ide/d2\r\n3=\r\n4=/ide/d4\r\n");
 }
 
 TEST_F(DelphiReg, MissingPathsAreWarnedAboutInOrderAndYesRegistersThem) {

@@ -151,7 +151,7 @@ TEST_F(SizeCommand, AnAcceptedSizeIsSavedWithTheOtherSettings) {
     Choose();
     EXPECT_EQ(h.Main().Settings.HistoryMax, 0);
     EXPECT_EQ(h.files.files[h.IniPath()],
-              "[DelphiReg]\r\n3=/ide/d3\r\n2=\r\n4=\r\n\r\n[Pivora]\r\nTestMode=0\r\nHistoryMax=0\r\n");
+              "[DelphiReg]\r\n3=/ide/d3\r\n2=\r\n4=\r\n[Pivora]\r\nTestMode=0\r\nHistoryMax=0\r\n");
 }
 
 }  // namespace

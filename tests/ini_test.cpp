@@ -286,12 +286,12 @@ TEST(IniWrite, ResultsMatchExpectedFiles) {
 TEST(IniWrite, NewLinesFollowTheFilesOwnLineEnds) {
     const std::pair<std::string, std::string> cases[] = {
         {"", "[S]\r\nk=v\r\n"},
-        {"[A]\nx=1\n", "[A]\nx=1\n\n[S]\nk=v\n"},
-        {"[A]\nx=1", "[A]\nx=1\n\n[S]\nk=v\n"},
-        {"[A]\nx=1\r\n", "[A]\nx=1\r\n\r\n[S]\r\nk=v\r\n"},  // mixed: CR LF
-        {"[A]\rx=1\r", "[A]\rx=1\r\r\n[S]\r\nk=v\r\n"},
-        {"x", "x\r\n\r\n[S]\r\nk=v\r\n"},
-        {"[A]\n\n\n", "[A]\n\n\n\n[S]\nk=v\n"},
+        {"[A]\nx=1\n", "[A]\nx=1\n[S]\nk=v\n"},
+        {"[A]\nx=1", "[A]\nx=1\n[S]\nk=v\n"},
+        {"[A]\nx=1\r\n", "[A]\nx=1\r\n[S]\r\nk=v\r\n"},  // mixed: CR LF
+        {"[A]\rx=1\r", "[A]\rx=1\r[S]\r\nk=v\r\n"},
+        {"x", "x\r\n[S]\r\nk=v\r\n"},
+        {"[A]\n\n\n", "[A]\n\n\n[S]\nk=v\n"},
     };
     for (const auto& [before, after] : cases) {
         IniDocument doc = IniDocument::Parse(before);

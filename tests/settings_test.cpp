@@ -31,7 +31,7 @@ TEST(Settings, FirstSaveWritesBothSectionsInOrder) {
     s.RegisteredPaths.Set(3, "/ide/d3");
     SaveSettings(files, kIni, s);
     EXPECT_EQ(files.files[kIni],
-              "[Pivora]\r\nTestMode=0\r\nHistoryMax=1000\r\n\r\n[DelphiReg]\r\n2=\r\n3=/ide/d3\r\n4=\r\n");
+              "[Pivora]\r\nTestMode=0\r\nHistoryMax=1000\r\n[DelphiReg]\r\n2=\r\n3=/ide/d3\r\n4=\r\n");
 }
 
 TEST(Settings, RoundTripKeepsPathsByteForByte) {
@@ -82,7 +82,7 @@ TEST(Settings, SaveKeepsEverythingElseInTheFile) {
     SaveSettings(files, kIni, s);
     EXPECT_EQ(files.files[kIni],
               "; hand-written\n[Other]\nkey = value\n[DelphiReg]\n4=/ide/d4\n3=/new/d3\n2=\n"
-              "\n[Pivora]\nTestMode=0\nHistoryMax=1000\n");
+              "[Pivora]\nTestMode=0\nHistoryMax=1000\n");
 }
 
 TEST(Settings, FailedWriteIsReportedAndLeavesTheOldFile) {
