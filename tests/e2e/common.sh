@@ -2,19 +2,7 @@
 # with a stand-in IDE that records how it was started.
 set -u
 BUILD_DIR=${BUILD_DIR:?BUILD_DIR must name the build directory}
-PASSED=0
-FAILED=0
-
-fail() { echo "FAIL: $*" >&2; FAILED=$((FAILED + 1)); }
-pass() { PASSED=$((PASSED + 1)); }
-check() {  # check "description" command...
-    local what=$1; shift
-    if "$@"; then pass; else fail "$what"; fi
-}
-finish() {
-    echo "$PASSED passed, $FAILED failed"
-    [ "$FAILED" -eq 0 ]
-}
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 # new_launcher DIR: a launcher of its own in DIR, with its window module beside it.
 new_launcher() {

@@ -8,26 +8,16 @@ set -u
 BUILD_DIR=${BUILD_DIR:?BUILD_DIR must name the Windows build directory}
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 WINE_RUN="$E2E_ROOT/tests/win32/wine-run.sh"
-PASSED=0
-FAILED=0
 T=$(mktemp -d "${TMPDIR:-/tmp}/pivora-wine-e2e.XXXXXX")
 XVFB_PID=
 BACKGROUND=()
 
-fail() { echo "FAIL: $*" >&2; FAILED=$((FAILED + 1)); }
-pass() { PASSED=$((PASSED + 1)); }
-check() {  # check "description" command...
-    local what=$1; shift
-    if "$@"; then pass; else fail "$what"; fi
-}
-finish() {
-    echo "$PASSED passed, $FAILED failed"
-    [ "$FAILED" -eq 0 ]
-}
+. "$E2E_ROOT/tests/e2e/checks.sh"
 
 cleanup() {
     local p
     for p in "${BACKGROUND[@]}"; do kill "$p" 2>/dev/null; done
+    bash "$WINE_RUN" --stop "$BUILD_DIR/Pivora.exe"
     [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
     [ -n "${KEEP_T:-}" ] || rm -rf "$T"
 }
@@ -37,6 +27,8 @@ trap cleanup EXIT
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 
 start_display() {
+    # A Wine server left from an earlier script would keep using its display.
+    bash "$WINE_RUN" --stop "$BUILD_DIR/Pivora.exe"
     if [ -n "${PIVORA_E2E_DISPLAY:-}" ]; then export DISPLAY=$PIVORA_E2E_DISPLAY; return; fi
     local n
     for n in $(seq 90 140); do
@@ -112,6 +104,16 @@ find_window() {
     for i in $(seq 1 "${2:-300}"); do
         WIN=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
         [ -n "$WIN" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+# window_gone TITLE [TENTHS]: true once no visible window has that title.
+window_gone() {
+    local i
+    for i in $(seq 1 "${2:-300}"); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
         sleep 0.1
     done
     return 1

@@ -4,11 +4,17 @@
 # of the end-to-end scripts. One Wine prefix per user and architecture is made
 # on first use and kept; the loader is chosen by the program's PE header.
 #
+# "wine-run.sh --stop PROGRAM.exe" ends the Wine server of that program's
+# prefix and all it runs: an end-to-end script does so before it starts a
+# display of its own, since a server keeps the display it first had.
+#
 #   PIVORA_WINEPREFIX  the prefix to use (default: $TMPDIR/pivora-wine-UID-ARCH)
 #   WINEDEBUG          passed on; quiet (-all) unless set
 set -u
 set -o pipefail
-exe=${1:?usage: wine-run.sh PROGRAM.exe [ARGS...]}
+stop=0
+if [ "${1:-}" = --stop ]; then stop=1; shift; fi
+exe=${1:?usage: wine-run.sh [--stop] PROGRAM.exe [ARGS...]}
 shift
 
 pe_offset=$(od -An -tu4 -j 60 -N 4 "$exe" 2>/dev/null | tr -d ' ')
@@ -33,6 +39,10 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEPREFIX=${PIVORA_WINEPREFIX:-${TMPDIR:-/tmp}/pivora-wine-$(id -u)-$arch}
+if [ "$stop" = 1 ]; then
+    [ -f "$WINEPREFIX/system.reg" ] && wineserver -k </dev/null >/dev/null 2>&1 && wineserver -w 2>/dev/null
+    exit 0
+fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
@@ -43,8 +53,22 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
         fi
     ) 9>"$WINEPREFIX.lock"
 fi
-# A server that outlives one program saves the next one its start-up.
-wineserver -p 20 2>/dev/null
+# A server that outlives one program saves the next one its start-up. The
+# first program of a server starts Wine's own services, which inherit its
+# standard files and live as long as the server: were those the caller's
+# pipes (ctest's), the caller would wait for them to close. So a server is
+# started here, with a program of no consequence whose files are /dev/null.
+server_running() {  # a wineserver of ours for this prefix
+    local pid
+    for pid in $(pgrep -u "$(id -u)" -x 'wineserver(64|32)?' 2>/dev/null); do
+        tr '\0' '\n' 2>/dev/null < "/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    done
+    return 1
+}
+running=0
+server_running && running=1
+wineserver -p 20 </dev/null >/dev/null 2>&1
+[ "$running" = 1 ] || "$loader" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
 
 # The console of a Windows program ends its lines with CR LF; the tools that
 # read this output (gtest discovery among them) expect LF.
