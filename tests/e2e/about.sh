@@ -11,22 +11,9 @@ SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"
 start_xvfb
 trap 'stop_xvfb; rm -rf "$T"' EXIT
 
+. "$(dirname "$0")/pixels.sh"
 TITLE="ﾊﾞｰｼﾞｮﾝ情報"
-# Regions of the box's client area: Panel1 is at 8,8 and the labels inside it.
-PRODUCT=409x65+16+24
-VERSION=409x10+16+95
-COPYRIGHT=409x14+16+118
-
-# pixels IMAGE GEOMETRY purple|dark: how many pixels of the region are the
-# product name's purple, or dark enough to be black text.
-pixels() {
-    local select
-    case $3 in
-        purple) select=(-fuzz 12% -fill white -opaque '#800080' -fill black +opaque white) ;;
-        dark) select=(-colorspace Gray -threshold 40% -negate) ;;
-    esac
-    convert "$1" -crop "$2" +repage "${select[@]}" -format '%[fx:round(mean*w*h)]' info:
-}
+PRODUCT=$ABOUT_PRODUCT VERSION=$ABOUT_VERSION COPYRIGHT=$ABOUT_COPYRIGHT
 
 # open_about DIR NAME: runs the launcher in DIR without a file, opens the box
 # from the menu twice, keeps a screenshot of each showing as NAME-1/2.png,

@@ -4,10 +4,15 @@
 # from Wine's trace and answered with xdotool.
 #   BUILD_DIR           the Windows build (Pivora.exe, tests/win32/*.exe)
 #   PIVORA_E2E_DISPLAY  an X display to use instead of starting Xvfb
+#   PIVORA_E2E_PATIENCE how many times longer every wait may be (where Wine
+#                       runs emulated, each program takes most of a minute to start)
+#   PIVORA_STAND_IN     the stand-in IDE to copy (default: the build's own)
 set -u
 BUILD_DIR=${BUILD_DIR:?BUILD_DIR must name the Windows build directory}
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 WINE_RUN="$E2E_ROOT/tests/win32/wine-run.sh"
+PATIENCE=${PIVORA_E2E_PATIENCE:-1}
+STAND_IN=${PIVORA_STAND_IN:-$BUILD_DIR/tests/win32/stand_in_ide.exe}
 T=$(mktemp -d "${TMPDIR:-/tmp}/pivora-wine-e2e.XXXXXX")
 XVFB_PID=
 BACKGROUND=()
@@ -53,7 +58,7 @@ new_launcher() {
 # stand_in_ide PATH: an IDE that records how it was started in PATH.log.
 stand_in_ide() {
     mkdir -p "$(dirname "$1")"
-    cp "$BUILD_DIR/tests/win32/stand_in_ide.exe" "$1"
+    cp "$STAND_IN" "$1"
 }
 
 # write_ini DIR LINES...: Pivora.ini with CR LF line ends, in the ANSI code
@@ -70,7 +75,7 @@ write_ini() {
 # wait_for FILE [TENTHS]: the stand-in runs detached; give it time to write.
 wait_for() {
     local i
-    for i in $(seq 1 "${2:-300}"); do [ -s "$1" ] && return 0; sleep 0.1; done
+    for i in $(seq 1 $(( ${2:-300} * PATIENCE ))); do [ -s "$1" ] && return 0; sleep 0.1; done
     return 1
 }
 
@@ -87,7 +92,7 @@ start_pivora() {
 wait_exit() {
     local i
     RC=
-    for i in $(seq 1 "${1:-600}"); do
+    for i in $(seq 1 $(( ${1:-600} * PATIENCE ))); do
         if [ -s "$T/rc" ]; then RC=$(cat "$T/rc"); return 0; fi
         sleep 0.1
     done
@@ -101,7 +106,7 @@ run_pivora() { start_pivora "$@"; wait_exit; }
 find_window() {
     local i
     WIN=
-    for i in $(seq 1 "${2:-300}"); do
+    for i in $(seq 1 $(( ${2:-300} * PATIENCE ))); do
         WIN=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
         [ -n "$WIN" ] && return 0
         sleep 0.1
@@ -112,7 +117,7 @@ find_window() {
 # window_gone TITLE [TENTHS]: true once no visible window has that title.
 window_gone() {
     local i
-    for i in $(seq 1 "${2:-300}"); do
+    for i in $(seq 1 $(( ${2:-300} * PATIENCE ))); do
         xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
         sleep 0.1
     done

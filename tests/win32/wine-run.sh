@@ -35,6 +35,14 @@ if [ "$arch" = i386 ] && ! "$loader" --version >/dev/null 2>&1; then
     exit 126
 fi
 
+# Wine's own programs (the prefix's set-up, the services) run through the
+# 64-bit loader where there is one: they need not be 32-bit, and where 32-bit
+# code runs only emulated (see .ci/windows.sh) they would start slowly.
+boot_loader=$loader
+for l in /usr/lib/wine/wine64 wine64; do
+    if command -v "$l" >/dev/null 2>&1 && "$l" --version >/dev/null 2>&1; then boot_loader=$(command -v "$l"); break; fi
+done
+
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
@@ -48,7 +56,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     (
         flock 9
         if [ ! -f "$WINEPREFIX/system.reg" ]; then
-            "$loader" wineboot --init >/dev/null 2>&1
+            "$boot_loader" wineboot --init >/dev/null 2>&1
             wineserver -w 2>/dev/null
         fi
     ) 9>"$WINEPREFIX.lock"
@@ -68,7 +76,7 @@ server_running() {  # a wineserver of ours for this prefix
 running=0
 server_running && running=1
 wineserver -p 20 </dev/null >/dev/null 2>&1
-[ "$running" = 1 ] || "$loader" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
+[ "$running" = 1 ] || "$boot_loader" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
 
 # The console of a Windows program ends its lines with CR LF; the tools that
 # read this output (gtest discovery among them) expect LF.
