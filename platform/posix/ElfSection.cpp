@@ -1,7 +1,11 @@
 #include "platform/posix/ElfSection.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdint>
-#include <fstream>
 
 namespace pivora {
 namespace {
@@ -35,26 +39,37 @@ private:
     std::string_view bytes_;
 };
 
+// Read with pread at the offsets asked: the About box reads a few hundred
+// bytes of headers and its section at every start, and a stream would read
+// and buffer kilobytes for each seek.
 class FileSource final : public Source {
 public:
-    explicit FileSource(const std::string& path) : in_(path, std::ios::binary) {
-        if (!in_) return;
-        in_.seekg(0, std::ios::end);
-        const std::streamoff end = in_.tellg();
-        if (in_ && end > 0) size_ = static_cast<std::uint64_t>(end);
+    explicit FileSource(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+        struct stat st {};
+        if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode)) size_ = static_cast<std::uint64_t>(st.st_size);
     }
+    ~FileSource() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileSource(const FileSource&) = delete;
+    FileSource& operator=(const FileSource&) = delete;
+
     std::uint64_t Size() const override { return size_; }
     bool Read(std::uint64_t at, std::uint64_t n, std::string& out) override {
         if (!Inside(at, n)) return false;
         out.assign(static_cast<std::size_t>(n), '\0');
-        in_.clear();
-        in_.seekg(static_cast<std::streamoff>(at));
-        in_.read(out.data(), static_cast<std::streamsize>(n));
-        return in_.gcount() == static_cast<std::streamsize>(n);
+        std::size_t done = 0;
+        while (done < out.size()) {
+            const ssize_t got = ::pread(fd_, out.data() + done, out.size() - done, static_cast<off_t>(at + done));
+            if (got < 0 && errno == EINTR) continue;
+            if (got <= 0) return false;  // an error, or the file shrank under us
+            done += static_cast<std::size_t>(got);
+        }
+        return true;
     }
 
 private:
-    std::ifstream in_;
+    int fd_;
     std::uint64_t size_ = 0;
 };
 
