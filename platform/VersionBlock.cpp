@@ -83,41 +83,6 @@ std::optional<Node> FindChild(std::string_view block, const Node& parent, std::u
     return std::nullopt;
 }
 
-std::u16string Utf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        std::size_t n;
-        std::uint32_t cp;
-        if (b < 0x80) { out.push_back(b); ++i; continue; }
-        if (b >= 0xC2 && b <= 0xDF) { n = 1; cp = b & 0x1Fu; }
-        else if (b >= 0xE0 && b <= 0xEF) { n = 2; cp = b & 0x0Fu; }
-        else if (b >= 0xF0 && b <= 0xF4) { n = 3; cp = b & 0x07u; }
-        else { out.push_back(kReplacement); ++i; continue; }
-        std::size_t k = 1;
-        for (; k <= n && i + k < s.size(); ++k) {
-            const auto c = static_cast<unsigned char>(s[i + k]);
-            if ((c & 0xC0) != 0x80) break;
-            cp = (cp << 6) | (c & 0x3Fu);
-        }
-        const bool overlong = (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000);
-        if (k <= n || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out.push_back(kReplacement);
-            i += k;
-            continue;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += n + 1;
-    }
-    return out;
-}
-
 void PutUtf8(std::string& out, std::uint32_t cp) {
     if (cp < 0x80) {
         out.push_back(static_cast<char>(cp));
@@ -169,6 +134,41 @@ std::optional<Node> FindPath(std::string_view block, std::string_view path) {
 }
 
 }  // namespace
+
+std::u16string Utf8ToUtf16(std::string_view s) {
+    std::u16string out;
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        std::size_t n;
+        std::uint32_t cp;
+        if (b < 0x80) { out.push_back(b); ++i; continue; }
+        if (b >= 0xC2 && b <= 0xDF) { n = 1; cp = b & 0x1Fu; }
+        else if (b >= 0xE0 && b <= 0xEF) { n = 2; cp = b & 0x0Fu; }
+        else if (b >= 0xF0 && b <= 0xF4) { n = 3; cp = b & 0x07u; }
+        else { out.push_back(kReplacement); ++i; continue; }
+        std::size_t k = 1;
+        for (; k <= n && i + k < s.size(); ++k) {
+            const auto c = static_cast<unsigned char>(s[i + k]);
+            if ((c & 0xC0) != 0x80) break;
+            cp = (cp << 6) | (c & 0x3Fu);
+        }
+        const bool overlong = (n == 2 && cp < 0x800) || (n == 3 && cp < 0x10000);
+        if (k <= n || overlong || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+            out.push_back(kReplacement);
+            i += k;
+            continue;
+        }
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += n + 1;
+    }
+    return out;
+}
 
 std::optional<VersionBlock> VersionBlock::Parse(std::string_view bytes) {
     const auto root = ReadNode(bytes, 0, bytes.size());

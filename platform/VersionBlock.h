@@ -75,4 +75,9 @@ private:
 // GetFileVersionInfo) on Windows. Nothing when the file has none.
 std::optional<std::string> LoadVersionInfoBlock(const std::string& fileName);
 
+// UTF-8 as UTF-16, as the block's keys and values are stored. A byte sequence
+// that is not UTF-8 becomes U+FFFD, so a damaged text never runs on into the
+// next one. The build's writer of the block uses it too.
+std::u16string Utf8ToUtf16(std::string_view s);
+
 }  // namespace pivora

@@ -8,32 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/VersionBlock.h"
 #include "resources/tools/VersionData.h"
 
 namespace pivora::resources {
 
 namespace detail {
-
-// The text is known to be UTF-8 (ParseVersionData checked it).
-inline std::u16string Utf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    for (std::size_t i = 0; i < s.size();) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        std::size_t n = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
-        std::uint32_t cp = n == 0 ? b : n == 1 ? (b & 0x1Fu) : n == 2 ? (b & 0x0Fu) : (b & 0x07u);
-        for (std::size_t k = 1; k <= n && i + k < s.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3Fu);
-        i += n + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
-}
 
 inline void Put16(std::string& out, std::uint32_t v) {
     out.push_back(static_cast<char>(v & 0xFF));
@@ -63,7 +43,7 @@ inline std::string Utf16Bytes(std::u16string_view s, bool terminate) {
 inline std::string Node(std::string_view key, std::uint16_t valueLength, std::uint16_t type,
                         const std::string& value, const std::vector<std::string>& children) {
     std::string out(6, '\0');
-    out += Utf16Bytes(Utf8ToUtf16(key), true);
+    out += Utf16Bytes(pivora::Utf8ToUtf16(key), true);
     PadTo4(out);
     out += value;
     for (const std::string& child : children) {
@@ -119,7 +99,7 @@ inline std::string WriteVersionBlock(const VersionData& data) {
 
     std::vector<std::string> strings;
     for (const auto& [name, value] : data.strings) {
-        const std::u16string text = detail::Utf8ToUtf16(value);
+        const std::u16string text = pivora::Utf8ToUtf16(value);
         // Counted in characters with the terminator, as the resource compiler counts.
         const auto chars = static_cast<std::uint16_t>(text.size() + 1);
         strings.push_back(Node(name, chars, kTextNode, detail::Utf16Bytes(text, true), {}));
