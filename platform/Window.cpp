@@ -88,6 +88,14 @@ void Window::BringToFront() {
 }
 
 void Window::Click(std::string_view control) { UserClicked(IndexOf(control)); }
+void Window::Edit(std::string_view control, std::string text) { UserEdited(IndexOf(control), std::move(text)); }
+void Window::Select(std::string_view control, int item) { UserSelected(IndexOf(control), item); }
+
+void Window::ChooseMenu(std::string_view menuItem) {
+    for (std::size_t i = 0; i < form_.menu.size(); ++i)
+        if (menuItem == form_.menu[i].name) return UserChoseMenu(static_cast<int>(i));
+    throw std::logic_error("no menu item named " + std::string(menuItem) + " in " + form_.name);
+}
 
 const std::string& Window::Caption(int control) const { return captions_.at(control); }
 int Window::ItemIndex(int control) const { return itemIndex_.at(control); }

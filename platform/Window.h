@@ -40,9 +40,14 @@ public:
     void SetModalResult(layout::ModalResult r) { modalResult_ = r; }
     void Close();  // the main window: ends the program once control returns to the loop
     void BringToFront();
-    // Presses a control as the user would (a button sets its modal result, then its
-    // click event runs).
+    // What a user does, addressed by the names the layout table gives. Click
+    // presses a control (a button sets its modal result, then its click event
+    // runs); Edit types into an edit field; Select picks a radio group's item;
+    // ChooseMenu picks a menu item.
     void Click(std::string_view control);
+    void Edit(std::string_view control, std::string text);
+    void Select(std::string_view control, int item);
+    void ChooseMenu(std::string_view menuItem);
     // The control whose click event is running (null outside one), so that one
     // handler can serve several buttons.
     const layout::Control* Sender() const { return sender_; }

@@ -2,6 +2,8 @@
 // up first, then Run() creates the windows and runs the launch flow.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <memory>
 #include <string>
 
@@ -20,6 +22,13 @@ struct FlowHarness {
     int exitStatus = -1;
 
     FlowHarness() { sys.exePath = "/opt/pivora/pivora"; }
+    // Whatever the script did not foresee fails the test that ran it.
+    ~FlowHarness() {
+        gui.NoteUnusedScript();
+        for (const std::string& what : gui.unscripted) ADD_FAILURE() << "test script: " << what;
+    }
+    FlowHarness(const FlowHarness&) = delete;
+    FlowHarness& operator=(const FlowHarness&) = delete;
 
     // The executable's own name with ".ini", wherever a test puts it.
     std::string IniPath() const {
@@ -37,7 +46,7 @@ struct FlowHarness {
     // The selection dialog's answer: an item (-1 for none), then OK or Cancel.
     void AnswerSelection(int item, bool ok = true) {
         gui.OnModal("ForceOpenVerSelDlg", [item, ok](Window& dlg) {
-            if (item >= 0) dlg.UserSelected(4, item);  // VersionSelRg
+            if (item >= 0) dlg.Select("VersionSelRg", item);
             dlg.Click(ok ? "OKBtn" : "CancelBtn");
         });
     }

@@ -10,8 +10,6 @@
 namespace pivora::testing {
 namespace {
 
-constexpr int kAbout1 = 6;  // the menu item "バージョン情報(&A)..."
-
 struct Captions {
     std::string product, version, copyright;
     layout::ModalResult closedWith = layout::ModalResult::None;
@@ -37,7 +35,7 @@ std::vector<Captions> OpenFromMenu(FlowHarness& h, int times) {
     h.gui.OnMainWindow([&h, times](Window& main) {
         // The file is read once, at creation: a later showing does not read it again.
         h.sys.exePath = "/nonexistent/pivora";
-        for (int i = 0; i < times; ++i) main.UserChoseMenu(kAbout1);
+        for (int i = 0; i < times; ++i) main.ChooseMenu("About1");
     });
     h.Run();
     return seen;

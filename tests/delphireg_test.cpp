@@ -14,21 +14,20 @@ protected:
     void Open(std::vector<ScriptedGui::Action> showings) {
         for (auto& a : showings) {
             h.gui.OnModal("DelphiRegDlg", std::move(a));
-            h.gui.OnMainWindow([](Window& w) { w.UserChoseMenu(1); });  // Delphi1
+            h.gui.OnMainWindow([](Window& w) { w.ChooseMenu("Delphi1"); });
         }
         h.Run();
     }
     static ScriptedGui::Action Type(std::map<int, std::string> fields, const char* button = "OKBtn") {
         return [fields, button](Window& dlg) {
-            for (const auto& [v, text] : fields) dlg.UserEdited(IndexOf(dlg, v), text);
+            for (const auto& [v, text] : fields) dlg.Edit(Field(v), text);
             dlg.Click(button);
         };
     }
-    static int IndexOf(Window& dlg, int version) {
-        const auto& controls = dlg.Layout().controls;
-        for (std::size_t i = 0; i < controls.size(); ++i)
-            if (std::string(controls[i].name) == "Delphi" + std::to_string(version) + "Ed") return static_cast<int>(i);
-        return -1;
+    static std::string Field(int version) { return "Delphi" + std::to_string(version) + "Ed"; }
+    static std::string Warning(int version, const std::string& path) {
+        return "Delphi " + std::to_string(version) + " と指定された [" + path +
+               "] が見つかりません。\r\nこのまま登録しますか？";
     }
     std::string Ini() { return h.files.files[h.IniPath()]; }
 };
@@ -42,15 +41,13 @@ TEST_F(DelphiReg, ExistingPathsAreRegisteredAndWrittenOnOk) {
 }
 
 TEST_F(DelphiReg, MissingPathsAreWarnedAboutInOrderAndYesRegistersThem) {
-    h.gui.messageAnswers = {MsgResult::Yes, MsgResult::Yes};
+    h.gui.ExpectMessage("Delphi 2 と指定された [/nowhere/d2] が見つかりません。\r\nこのまま登録しますか？",
+                        MsgResult::Yes);
+    h.gui.ExpectMessage(Warning(4, "/nowhere/d4"), MsgResult::Yes);
     Open({Type({{2, "/nowhere/d2"}, {4, "/nowhere/d4"}})});
     ASSERT_EQ(h.gui.messages.size(), 2u);
     EXPECT_EQ(h.gui.messages[0].type, MsgType::Warning);
     EXPECT_EQ(h.gui.messages[0].buttons, MsgButtons::YesNo);
-    EXPECT_EQ(h.gui.messages[0].text,
-              "Delphi 2 と指定された [/nowhere/d2] が見つかりません。\r\nこのまま登録しますか？");
-    EXPECT_EQ(h.gui.messages[1].text,
-              "Delphi 4 と指定された [/nowhere/d4] が見つかりません。\r\nこのまま登録しますか？");
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[2], "/nowhere/d2");
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "/nowhere/d4");
 }
@@ -58,12 +55,13 @@ TEST_F(DelphiReg, MissingPathsAreWarnedAboutInOrderAndYesRegistersThem) {
 TEST_F(DelphiReg, NoKeepsTheDialogOpenAndRegistersNothingUntilEveryFieldIsAccepted) {
     h.files.files["/ide/d2"] = "";
     h.Register(2, "/old/d2");
-    h.gui.messageAnswers = {MsgResult::No, MsgResult::Yes, MsgResult::Yes};
+    h.gui.ExpectMessage(Warning(3, "/nowhere/d3"), MsgResult::No);
+    h.gui.ExpectMessage(Warning(3, "/nowhere/d3"), MsgResult::Yes);
     TMainFm* main = nullptr;
     Open({[&](Window& dlg) {
         main = h.program ? &h.Main() : nullptr;
-        dlg.UserEdited(IndexOf(dlg, 2), "/ide/d2");
-        dlg.UserEdited(IndexOf(dlg, 3), "/nowhere/d3");
+        dlg.Edit("Delphi2Ed", "/ide/d2");
+        dlg.Edit("Delphi3Ed", "/nowhere/d3");
         dlg.Click("OKBtn");
         EXPECT_EQ(dlg.ModalResult(), layout::ModalResult::None);  // still open
         EXPECT_EQ(main->Settings.RegisteredPaths[2], "/old/d2");  // nothing copied
@@ -71,8 +69,6 @@ TEST_F(DelphiReg, NoKeepsTheDialogOpenAndRegistersNothingUntilEveryFieldIsAccept
         dlg.Click("OKBtn");
         EXPECT_EQ(dlg.ModalResult(), layout::ModalResult::Ok);
     }});
-    ASSERT_EQ(h.gui.messages.size(), 2u);
-    EXPECT_NE(h.gui.messages[1].text.find("Delphi 3"), std::string::npos);
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[2], "/ide/d2");
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[3], "/nowhere/d3");
 }
@@ -80,16 +76,16 @@ TEST_F(DelphiReg, NoKeepsTheDialogOpenAndRegistersNothingUntilEveryFieldIsAccept
 TEST_F(DelphiReg, CancelAfterANoChangesNothingAndALaterSaveKeepsTheOldPaths) {
     h.Register(2, "/old/d2");
     h.files.files["/ide/d2"] = "";
-    h.gui.messageAnswers = {MsgResult::No};
-    h.gui.inputAnswers = {std::string("50")};
+    h.gui.ExpectMessage(Warning(3, "/nowhere/d3"), MsgResult::No);
+    h.gui.AnswerInput("50");
     h.gui.OnModal("DelphiRegDlg", [](Window& dlg) {
-        dlg.UserEdited(3, "/ide/d2");         // Delphi2Ed
-        dlg.UserEdited(5, "/nowhere/d3");     // Delphi3Ed
+        dlg.Edit("Delphi2Ed", "/ide/d2");
+        dlg.Edit("Delphi3Ed", "/nowhere/d3");
         dlg.Click("OKBtn");
         dlg.Click("CancelBtn");
     });
-    h.gui.OnMainWindow([](Window& w) { w.UserChoseMenu(1); });
-    h.gui.OnMainWindow([](Window& w) { w.UserChoseMenu(3); });  // then the size command saves
+    h.gui.OnMainWindow([](Window& w) { w.ChooseMenu("Delphi1"); });
+    h.gui.OnMainWindow([](Window& w) { w.ChooseMenu("H1"); });  // then the size command saves
     h.Run();
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[2], "/old/d2");
     EXPECT_NE(Ini().find("2=/old/d2\r\n"), std::string::npos);
@@ -101,7 +97,7 @@ TEST_F(DelphiReg, FieldsShowWhatIsRegisteredEachTimeTheDialogOpens) {
     std::vector<std::string> seen;
     Open({[&](Window& dlg) {
               seen.push_back(dlg.Text("Delphi4Ed"));
-              dlg.UserEdited(IndexOf(dlg, 4), "/typed/but/cancelled");
+              dlg.Edit("Delphi4Ed", "/typed/but/cancelled");
               dlg.Click("CancelBtn");
           },
           [&](Window& dlg) {
@@ -120,34 +116,45 @@ TEST_F(DelphiReg, ClearingAFieldUnregistersAndKeepsTheKey) {
 }
 
 TEST_F(DelphiReg, BlanksAreAPathLikeAnyOtherAndKeptAsTyped) {
-    h.gui.messageAnswers = {MsgResult::Yes};
+    h.gui.ExpectMessage(Warning(2, "   "), MsgResult::Yes);
     Open({Type({{2, "   "}})});
-    ASSERT_EQ(h.gui.messages.size(), 1u);
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[2], "   ");
 }
 
 TEST_F(DelphiReg, BrowseOpensOnTheTypedPathAndTakesTheChoice) {
     h.files.files["/picked/delphi32"] = "";
-    h.gui.openFileAnswers = {std::string("/picked/delphi32"), std::nullopt};
+    h.files.files["/ide/d4"] = "";
+    h.Register(4, "/ide/d4");
+    h.gui.AnswerOpenFile("/picked/delphi32");
+    h.gui.AnswerOpenFile(std::nullopt);
+    h.gui.AnswerOpenFile(std::nullopt);
     Open({[](Window& dlg) {
-        dlg.UserEdited(5, "/typed/d3");  // Delphi3Ed
-        dlg.Click("Button2");            // its browse button
+        dlg.Edit("Delphi3Ed", "/typed/d3");
+        dlg.Click("Button2");  // Delphi 3's browse button
         EXPECT_EQ(dlg.Text("Delphi3Ed"), "/picked/delphi32");
-        dlg.Click("Button3");            // cancelled: the field stays
-        EXPECT_EQ(dlg.Text("Delphi4Ed"), "");
+        // A cancelled browse leaves the field as it was, empty or holding a path.
+        dlg.Click("Button1");  // Delphi 2's
+        EXPECT_EQ(dlg.Text("Delphi2Ed"), "");
+        dlg.Click("Button3");  // Delphi 4's, which shows the registered path
+        EXPECT_EQ(dlg.Text("Delphi4Ed"), "/ide/d4");
         dlg.Click("OKBtn");
     }});
-    ASSERT_EQ(h.gui.openFileRequests.size(), 2u);
+    ASSERT_EQ(h.gui.openFileRequests.size(), 3u);
     EXPECT_EQ(h.gui.openFileRequests[0], (std::pair<std::string, std::string>{"*.exe|*.exe", "/typed/d3"}));
+    EXPECT_EQ(h.gui.openFileRequests[1].second, "");
+    EXPECT_EQ(h.gui.openFileRequests[2].second, "/ide/d4");
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[3], "/picked/delphi32");
+    EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "/ide/d4");
 }
 
 TEST_F(DelphiReg, AFailedWriteIsReportedAndTheRegistrationStaysInMemory) {
     h.files.files["/ide/d4"] = "";
     h.files.failWrites.insert(h.IniPath());
+    h.gui.AnswerMessage();
     Open({Type({{4, "/ide/d4"}})});
     ASSERT_EQ(h.gui.messages.size(), 1u);
     EXPECT_EQ(h.gui.messages[0].type, MsgType::Error);
+    EXPECT_NE(h.gui.messages[0].text.find(h.IniPath()), std::string::npos);
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "/ide/d4");
 }
 

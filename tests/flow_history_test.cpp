@@ -31,19 +31,17 @@ TEST_F(FlowHistory, ARememberedFileOpensWithoutDetectionAndKeepsItsDate) {
 
 TEST_F(FlowHistory, ADetectedFileIsRememberedEvenWhenItsVersionIsUnregistered) {
     h.Args({"/p/P.dpr"});
+    h.gui.ExpectMessage("Delphi 4 は登録されていません。");
     h.Run();
     EXPECT_EQ(Dat(), "2026/12/07 09:05:33 - 04 /p/P.dpr\r\n");
-    ASSERT_EQ(h.gui.messages.size(), 1u);
-    EXPECT_EQ(h.gui.messages[0].text, "Delphi 4 は登録されていません。");
 
     // The next start takes the version from the history and fails the same way.
     FlowHarness again;
     again.files = h.files;
     again.files.files.erase("/p/P.dsk");
     again.Args({"/p/P.dpr"});
+    again.gui.ExpectMessage("Delphi 4 は登録されていません。");
     again.Run();
-    ASSERT_EQ(again.gui.messages.size(), 1u);
-    EXPECT_EQ(again.gui.messages[0].text, "Delphi 4 は登録されていません。");
     EXPECT_EQ(again.gui.CountEvents("modal:ForceOpenVerSelDlg"), 0);
 }
 
@@ -51,6 +49,7 @@ TEST_F(FlowHistory, TestModeRemembersToo) {
     h.Settings("[Pivora]\r\nTestMode=1\r\n");
     h.Register(4, "/ide/d4");
     h.Args({"/p/P.dpr"});
+    h.gui.ExpectMessage("Test Mode\r\nDelphi 4");
     h.Run();
     EXPECT_EQ(Dat(), "2026/12/07 09:05:33 - 04 /p/P.dpr\r\n");
 }
@@ -90,6 +89,7 @@ TEST_F(FlowHistory, AFailedHistoryWriteStartsNothingAndLeavesTheVersionShown) {
     h.Register(4, "/ide/d4");
     h.files.failWrites.insert(kDat);
     h.Args({"/p/P.dpr"});
+    h.gui.AnswerMessage();
     h.Run();
     EXPECT_TRUE(h.sys.starts.empty());
     ASSERT_EQ(h.gui.messages.size(), 1u);
@@ -120,6 +120,8 @@ TEST_F(FlowHistory, AnUnreadableHistoryIsReportedAndNeverOverwritten) {
     h.files.files[kDat] = "1998/07/01 09:05:33 - 03 /p/Other.dpr\r\n";
     h.files.failReads.insert(kDat);
     h.Args({"/p/P.dpr"});
+    h.gui.AnswerMessage();
+    h.gui.AnswerMessage();
     h.Run();
     // One report at creation, one when the addition refuses to save over it.
     ASSERT_EQ(h.gui.messages.size(), 2u);
@@ -131,23 +133,26 @@ class SizeCommand : public ::testing::Test {
 protected:
     FlowHarness h;
     void Choose() {
-        h.gui.OnMainWindow([](Window& w) { w.UserChoseMenu(3); });  // H1
+        h.gui.OnMainWindow([](Window& w) { w.ChooseMenu("H1"); });
         h.Run();
     }
 };
 
 TEST_F(SizeCommand, RefusedTextsAskAgainWithTheCurrentSize) {
-    h.gui.inputAnswers = {std::string("-1"), std::string("abc"), std::string("5 "), std::nullopt};
+    for (const char* refused : {"-1", "abc", "5 "}) {
+        h.gui.AnswerInput(refused);
+        h.gui.ExpectMessage("０以上の数値を入力して下さい。");
+    }
+    h.gui.AnswerInput(std::nullopt);
     Choose();
-    EXPECT_EQ(h.gui.messages.size(), 3u);
-    for (const auto& m : h.gui.messages) EXPECT_EQ(m.text, "０以上の数値を入力して下さい。");
+    for (const auto& m : h.gui.messages) EXPECT_EQ(m.type, MsgType::Error);
     EXPECT_EQ(h.gui.CountEvents("input:起動履歴登録数|起動履歴を保存する最大値を入力して下さい。|1000"), 4);
     EXPECT_FALSE(h.files.FileExists(h.IniPath()));
 }
 
 TEST_F(SizeCommand, AnAcceptedSizeIsSavedWithTheOtherSettings) {
     h.Register(3, "/ide/d3");
-    h.gui.inputAnswers = {std::string("0")};
+    h.gui.AnswerInput("0");
     Choose();
     EXPECT_EQ(h.Main().Settings.HistoryMax, 0);
     EXPECT_EQ(h.files.files[h.IniPath()],

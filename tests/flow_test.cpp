@@ -102,11 +102,11 @@ TEST_F(Flow, TestModeReportsTheVersionStartsNothingAndEndsWithoutResettingThePan
     h.Settings("[Pivora]\r\nTestMode=1\r\n");
     h.Register(3, "/ide/d3");
     h.Args({"/p/Project1.dpr"});
+    h.gui.ExpectMessage("Test Mode\r\nDelphi 3");
     EXPECT_EQ(h.Run(), 0);
     EXPECT_TRUE(h.sys.starts.empty());
     ASSERT_EQ(h.gui.messages.size(), 1u);
     EXPECT_EQ(h.gui.messages[0].type, MsgType::Plain);
-    EXPECT_EQ(h.gui.messages[0].text, "Test Mode\r\nDelphi 3");
     EXPECT_TRUE(h.Main().Form().Closed());
     EXPECT_EQ(h.Panel(), "Delphi 3");
 }
@@ -120,10 +120,10 @@ TEST_F(Flow, UnregisteredVersionIsAnErrorEvenInTestModeAndTheWindowStaysOpen) {
         run.Register(3, "/ide/d3");
         run.Register(4, "/ide/d4");
         run.sys.arguments = {"/p/Project1.dpr"};
+        run.gui.ExpectMessage("Delphi 2 は登録されていません。");
         run.Run();
         ASSERT_EQ(run.gui.messages.size(), 1u) << settings;
         EXPECT_EQ(run.gui.messages[0].type, MsgType::Error);
-        EXPECT_EQ(run.gui.messages[0].text, "Delphi 2 は登録されていません。");
         EXPECT_TRUE(run.sys.starts.empty());
         EXPECT_EQ(run.gui.CountEvents("main:MainFm"), 1);
         EXPECT_EQ(run.Panel(), "Delphi ?");
@@ -134,9 +134,8 @@ TEST_F(Flow, VersionOneFromASixteenBitUnitIsReportedAsUnregistered) {
     h.files.files["/p/Unit1.dcu"] = "DCU1....";
     h.Register(2, "/ide/d2");
     h.Args({"/p/Unit1.dcu"});
+    h.gui.ExpectMessage("Delphi 1 は登録されていません。");
     h.Run();
-    ASSERT_EQ(h.gui.messages.size(), 1u);
-    EXPECT_EQ(h.gui.messages[0].text, "Delphi 1 は登録されていません。");
     EXPECT_TRUE(h.sys.starts.empty());
 }
 
@@ -145,6 +144,7 @@ TEST_F(Flow, AFailedStartIsReportedNeverTakenForSuccess) {
     h.Register(4, "/ide/missing");
     h.Args({"/p/Project1.dpr"});
     h.sys.nextResult = {false, "/ide/missing", "No such file or directory"};
+    h.gui.AnswerMessage();
     h.Run();
     ASSERT_EQ(h.gui.messages.size(), 1u);
     EXPECT_EQ(h.gui.messages[0].type, MsgType::Error);
@@ -170,6 +170,7 @@ TEST_F(Flow, AnUnreadableProjectEndsTheFlowThroughTheDefaultHandler) {
     h.files.failReads.insert("/p/Project1.dpr");
     h.Register(4, "/ide/d4");
     h.Args({"/p/Project1.dpr"});
+    h.gui.AnswerMessage();
     h.Run();
     ASSERT_EQ(h.gui.messages.size(), 1u);
     EXPECT_EQ(h.gui.messages[0].type, MsgType::Error);
@@ -200,7 +201,7 @@ TEST_F(Flow, WithoutADisplayAStartedLaunchStillSucceeds) {
 
 TEST_F(Flow, ExitMenuItemClosesTheMainWindow) {
     h.gui.OnMainWindow([](Window& w) {
-        w.UserChoseMenu(5);  // Exit1
+        w.ChooseMenu("Exit1");
         EXPECT_TRUE(w.Closed());
     });
     EXPECT_EQ(h.Run(), 0);

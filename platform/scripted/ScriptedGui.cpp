@@ -1,7 +1,6 @@
 #include "platform/scripted/ScriptedGui.h"
 
 #include <algorithm>
-#include <stdexcept>
 
 namespace pivora {
 
@@ -19,8 +18,36 @@ private:
     Window& window_;
 };
 
+void ScriptedGui::ExpectMessage(std::string text, MsgResult answer) {
+    messageAnswers_.push_back({std::move(text), answer});
+}
+void ScriptedGui::AnswerMessage(MsgResult answer) { messageAnswers_.push_back({std::nullopt, answer}); }
+void ScriptedGui::AnswerInput(std::optional<std::string> answer) { inputAnswers_.push_back(std::move(answer)); }
+void ScriptedGui::AnswerOpenFile(std::optional<std::string> answer) {
+    openFileAnswers_.push_back(std::move(answer));
+}
+
 int ScriptedGui::CountEvents(const std::string& event) const {
     return static_cast<int>(std::count(events.begin(), events.end(), event));
+}
+
+void ScriptedGui::NoteUnusedScript() {
+    for (const auto& m : messageAnswers_)
+        unscripted.push_back("a message box was expected but never shown" + (m.text ? ": " + *m.text : ""));
+    for (std::size_t i = 0; i < inputAnswers_.size(); ++i)
+        unscripted.push_back("an input box was expected but never shown");
+    for (std::size_t i = 0; i < openFileAnswers_.size(); ++i)
+        unscripted.push_back("a file dialog was expected but never shown");
+    for (const auto& [form, actions] : modalActions_)
+        for (std::size_t i = 0; i < actions.size(); ++i)
+            unscripted.push_back("the dialog " + form + " was expected but never shown");
+    for (std::size_t i = 0; i < mainActions_.size(); ++i)
+        unscripted.push_back("a main window action was never run: the main window was not shown or closed early");
+    messageAnswers_.clear();
+    inputAnswers_.clear();
+    openFileAnswers_.clear();
+    modalActions_.clear();
+    mainActions_.clear();
 }
 
 std::unique_ptr<WindowPeer> ScriptedGui::Realize(WindowModel& window) {
@@ -32,41 +59,61 @@ void ScriptedGui::RunModal(Window& window) {
     const std::string name = window.Layout().name;
     events.push_back("modal:" + name);
     auto& queue = modalActions_[name];
-    if (queue.empty()) throw std::logic_error("test script: no action for the dialog " + name);
+    if (queue.empty()) {
+        unscripted.push_back("the dialog " + name + " was shown but not scripted");
+        window.UserDismissed();
+        return;
+    }
     Action action = std::move(queue.front());
     queue.pop_front();
     action(window);
     // A real loop would wait for the user; a script that leaves the dialog open is a broken test.
-    if (window.ModalResult() == layout::ModalResult::None)
-        throw std::logic_error("test script: the dialog " + name + " was left open");
+    if (window.ModalResult() == layout::ModalResult::None) {
+        unscripted.push_back("the dialog " + name + " was left open by its script");
+        window.UserDismissed();
+    }
 }
 
 MsgResult ScriptedGui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) {
     events.push_back("message:" + text);
     messages.push_back({type, buttons, text});
-    if (!messageAnswers.empty()) {
-        const MsgResult r = messageAnswers.front();
-        messageAnswers.pop_front();
-        return r;
+    if (messageAnswers_.empty()) {
+        unscripted.push_back("a message box was shown but not scripted: " + text);
+        return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
     }
-    return buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    const MessageAnswer expected = std::move(messageAnswers_.front());
+    messageAnswers_.pop_front();
+    if (expected.text && *expected.text != text)
+        unscripted.push_back("a message box said \"" + text + "\" where the script expected \"" + *expected.text +
+                             "\"");
+    const bool fits = buttons == MsgButtons::YesNo
+                          ? expected.answer == MsgResult::Yes || expected.answer == MsgResult::No
+                          : expected.answer == MsgResult::Ok;
+    if (!fits) unscripted.push_back("the scripted answer is not a button of the box: " + text);
+    return expected.answer;
 }
 
 std::optional<std::string> ScriptedGui::InputQuery(const std::string& caption, const std::string& prompt,
                                                    const std::string& initial) {
     events.push_back("input:" + caption + "|" + prompt + "|" + initial);
-    if (inputAnswers.empty()) return std::nullopt;
-    auto r = inputAnswers.front();
-    inputAnswers.pop_front();
+    if (inputAnswers_.empty()) {
+        unscripted.push_back("an input box was shown but not scripted: " + caption);
+        return std::nullopt;
+    }
+    auto r = std::move(inputAnswers_.front());
+    inputAnswers_.pop_front();
     return r;
 }
 
 std::optional<std::string> ScriptedGui::OpenFile(const std::string& filter, const std::string& initialFile) {
     events.push_back("open:" + initialFile);
     openFileRequests.emplace_back(filter, initialFile);
-    if (openFileAnswers.empty()) return std::nullopt;
-    auto r = openFileAnswers.front();
-    openFileAnswers.pop_front();
+    if (openFileAnswers_.empty()) {
+        unscripted.push_back("a file dialog was shown but not scripted: " + initialFile);
+        return std::nullopt;
+    }
+    auto r = std::move(openFileAnswers_.front());
+    openFileAnswers_.pop_front();
     return r;
 }
 

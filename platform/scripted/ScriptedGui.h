@@ -1,7 +1,14 @@
-// The test double of the GUI: windows are never drawn, message boxes are
-// recorded and answered from a script, and each modal showing of a window runs
-// the next scripted action for that window (which clicks, types and selects
-// through the window's own model, as a user would).
+// The test double of the GUI: windows are never drawn, and everything a user
+// would answer comes from the test's script. Each modal showing of a window
+// runs the next scripted action for that window (which clicks, types and
+// selects through the window's own model, as a user would); each message box,
+// input box and file dialog takes the next scripted answer.
+//
+// The double is strict: a box or dialog the script did not expect, a box whose
+// text differs from the one expected, a dialog left open and an answer never
+// asked for are all recorded in `unscripted`, which the test harness turns
+// into test failures. The run itself goes on as a user's cancel or OK would,
+// so one surprise does not hide the next.
 #pragma once
 
 #include <deque>
@@ -28,17 +35,22 @@ public:
     bool canShowWindows = true;
 
     // What happened, in order: "modal:<form>", "front:<form>", "closed:<form>",
-    // "main:<form>", "message:<text>", "input:<caption>", "open:<initial file>".
+    // "main:<form>", "message:<text>", "input:<caption>|<prompt>|<initial>",
+    // "open:<initial file>".
     std::vector<std::string> events;
     std::vector<Message> messages;
-
-    // Answers, taken front first; without one, a box is answered Ok (Yes for Yes/No),
-    // an input box and a file dialog are cancelled.
-    std::deque<MsgResult> messageAnswers;
-    std::deque<std::optional<std::string>> inputAnswers;
-    std::deque<std::optional<std::string>> openFileAnswers;
     std::vector<std::pair<std::string, std::string>> openFileRequests;  // filter, initial file
+    // Every departure from the script, in order, described for a failure message.
+    std::vector<std::string> unscripted;
 
+    // The next message box shows exactly `text`; the user presses `answer`.
+    void ExpectMessage(std::string text, MsgResult answer = MsgResult::Ok);
+    // The next message box, whatever it says (the test checks `messages` itself).
+    void AnswerMessage(MsgResult answer = MsgResult::Ok);
+    // The next input box: the text entered and OK, or nothing for Cancel.
+    void AnswerInput(std::optional<std::string> answer);
+    // The next file dialog: the file chosen, or nothing for Cancel.
+    void AnswerOpenFile(std::optional<std::string> answer);
     // Run when the named form is shown modally (one action per showing).
     void OnModal(const std::string& form, Action action) { modalActions_[form].push_back(std::move(action)); }
     // Run inside the main loop once the main window is shown; the loop ends
@@ -46,6 +58,8 @@ public:
     void OnMainWindow(Action action) { mainActions_.push_back(std::move(action)); }
 
     int CountEvents(const std::string& event) const;
+    // Adds every scripted answer and action that was never used to `unscripted`.
+    void NoteUnusedScript();
 
     // GuiBackend
     bool CanShowWindows() override { return canShowWindows; }
@@ -58,8 +72,15 @@ public:
 
 private:
     friend class ScriptedPeer;
+    struct MessageAnswer {
+        std::optional<std::string> text;  // none: any text
+        MsgResult answer;
+    };
     void RunModal(Window& window);
 
+    std::deque<MessageAnswer> messageAnswers_;
+    std::deque<std::optional<std::string>> inputAnswers_;
+    std::deque<std::optional<std::string>> openFileAnswers_;
     std::map<std::string, std::deque<Action>> modalActions_;
     std::deque<Action> mainActions_;
 };
