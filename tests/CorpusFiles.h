@@ -1,10 +1,19 @@
 // Reading the shared corpus of real desktop, project and compiled-unit files.
+// The corpus lives beside the project (../shared/corpus), not in it: a clone
+// of the project alone runs every other suite and reports the corpus suites
+// as skipped, with the reason. CI sets PIVORA_REQUIRE_CORPUS=1, so there a
+// missing corpus fails instead of passing unnoticed.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 
 namespace pivora::testing {
 
@@ -19,5 +28,19 @@ inline std::string ReadBytes(const std::string& path) {
 }
 
 inline std::string Corpus(const std::string& relative) { return ReadBytes(CorpusPath(relative)); }
+
+// The fixture of every suite that reads the corpus.
+class CorpusTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::error_code error;
+        if (std::filesystem::is_directory(PIVORA_CORPUS_DIR, error)) return;
+        const char* required = std::getenv("PIVORA_REQUIRE_CORPUS");
+        if (required && std::string(required) == "1")
+            FAIL() << "the shared corpus is not at " << PIVORA_CORPUS_DIR << " (PIVORA_REQUIRE_CORPUS=1)";
+        GTEST_SKIP() << "the shared corpus is not at " << PIVORA_CORPUS_DIR
+                     << " (a clone without ../shared): its suites cannot run";
+    }
+};
 
 }  // namespace pivora::testing

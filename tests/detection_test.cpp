@@ -45,7 +45,9 @@ constexpr DeskCase kDeskCases[] = {
     {"C-Tec-Research__ZFP-Delphi__v1-0-9-0_ProjectGroupSigFile7.dsk", 0, 0},
 };
 
-TEST(DetectCorpus, EveryDesktopFileBesideItsProject) {
+class DetectCorpus : public CorpusTest {};
+
+TEST_F(DetectCorpus, EveryDesktopFileBesideItsProject) {
     for (const DeskCase& c : kDeskCases) {
         MemoryFiles files;
         files.files["/p/Project1.dpr"] = "program Project1;\r\n";
@@ -54,7 +56,7 @@ TEST(DetectCorpus, EveryDesktopFileBesideItsProject) {
     }
 }
 
-TEST(DetectCorpus, EveryCompiledUnitBySignature) {
+TEST_F(DetectCorpus, EveryCompiledUnitBySignature) {
     const std::pair<const char*, int> cases[] = {
         {"aaronk6__scrgrab__UNIT1.DCU", 1},
         {"C-Tec-Research__ZFP-Delphi__INPOUT.DCU", 1},
@@ -88,7 +90,7 @@ struct ProjectCase {
     int detected;
 };
 
-TEST(DetectCorpus, EveryProjectThroughItsUnitList) {
+TEST_F(DetectCorpus, EveryProjectThroughItsUnitList) {
     const std::string d5 = "dcu/remeshx__Font-Maker__MAIN_UN.DCU";
     const std::string d7 = "dcu/arielseverino__CheckDisbursement__MAINMENU.DCU";
     const ProjectCase cases[] = {

@@ -378,7 +378,9 @@ std::vector<std::filesystem::path> CorpusDesktopFiles() {
     return found;
 }
 
-TEST(IniCorpus, EveryDesktopFileComesBackByteForByte) {
+class IniCorpus : public CorpusTest {};
+
+TEST_F(IniCorpus, EveryDesktopFileComesBackByteForByte) {
     const std::vector<std::filesystem::path> files = CorpusDesktopFiles();
     ASSERT_FALSE(files.empty()) << "no desktop files under " << CorpusPath("dsk");
     for (const auto& path : files) {
@@ -387,7 +389,7 @@ TEST(IniCorpus, EveryDesktopFileComesBackByteForByte) {
     }
 }
 
-TEST(IniCorpus, KeysOfARealDesktopFile) {
+TEST_F(IniCorpus, KeysOfARealDesktopFile) {
     const IniDocument doc = IniDocument::Parse(Corpus("dsk/corecoding__kIRC__Project1.dsk"));
     EXPECT_NE(doc.ReadString("Main Window", "ClientWidth", ""), "");
     EXPECT_EQ(doc.ReadInteger("Main Window", "ClientWidth", -1), 1024);
@@ -395,7 +397,7 @@ TEST(IniCorpus, KeysOfARealDesktopFile) {
     EXPECT_EQ(doc.ReadString("MainWindow", "ClientWidth", kMissing), kMissing);
 }
 
-TEST(IniCorpus, DesktopFileWithMarkAndEmptySection) {
+TEST_F(IniCorpus, DesktopFileWithMarkAndEmptySection) {
     const std::string bytes = Corpus("dsk/C-Tec-Research__ZFP-Delphi__v1-1-0-0_ProjectGroupSigFile7.dsk");
     ASSERT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
     const IniDocument doc = IniDocument::Parse(bytes);
@@ -405,13 +407,13 @@ TEST(IniCorpus, DesktopFileWithMarkAndEmptySection) {
     EXPECT_EQ(doc.ReadInteger("EditWindow0", "ViewCount", -1), 1);
 }
 
-TEST(IniCorpus, EmptyDesktopFileReadsAsNothing) {
+TEST_F(IniCorpus, EmptyDesktopFileReadsAsNothing) {
     const std::string bytes = Corpus("dsk/C-Tec-Research__ZFP-Delphi__v1-0-9-0_ProjectGroupSigFile7.dsk");
     ASSERT_EQ(bytes, "");
     EXPECT_EQ(IniDocument::Parse(bytes).ReadString("Main Window", "ClientWidth", kMissing), kMissing);
 }
 
-TEST(IniCorpus, ReplacingAValueChangesOnlyThatLine) {
+TEST_F(IniCorpus, ReplacingAValueChangesOnlyThatLine) {
     const std::string bytes = Corpus("dsk/corecoding__kIRC__Project1.dsk");
     const std::string before = "\r\nClientWidth=1024\r\n";
     const std::size_t at = bytes.find(before);  // the first one is in [Main Window], the first section
