@@ -50,6 +50,18 @@ void THistoryList::SortByFileName(std::vector<Slot>& slots) const {
     auto less = [this](const Slot& a, const Slot& b) { return compare_(a.name, b.name) < 0; };
     // A file written by this launcher is already in order; only a hand-edited one needs sorting.
     if (!std::is_sorted(slots.begin(), slots.end(), less)) std::stable_sort(slots.begin(), slots.end(), less);
+    // One file, one entry: lookups bisect, and a second entry would come back
+    // after the first is replaced. Of several (launchers of an older version,
+    // a hand edit) the newest stays, the last in the file among equal dates.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        if (kept > 0 && compare_(slots[kept - 1].name, slots[i].name) == 0) {
+            if (slots[i].date >= slots[kept - 1].date) slots[kept - 1] = slots[i];
+        } else {
+            slots[kept++] = slots[i];
+        }
+    }
+    slots.resize(kept);
 }
 
 bool THistoryList::Trim(std::vector<Slot>& slots) const {
@@ -81,10 +93,11 @@ int THistoryList::Find(const std::vector<Slot>& slots, std::string_view fileName
     return compare_(slots[lo].name, fileName) == 0 ? static_cast<int>(lo) : -1;
 }
 
-void THistoryList::Insert(std::vector<Slot>& slots, const Slot& slot) const {
-    auto at = std::upper_bound(slots.begin(), slots.end(), slot,
+void THistoryList::Put(std::vector<Slot>& slots, const Slot& slot) const {
+    auto at = std::lower_bound(slots.begin(), slots.end(), slot,
                                [this](const Slot& a, const Slot& b) { return compare_(a.name, b.name) < 0; });
-    slots.insert(at, slot);
+    if (at != slots.end() && compare_(at->name, slot.name) == 0) *at = slot;
+    else slots.insert(at, slot);
 }
 
 std::string THistoryList::Format(const std::vector<Slot>& slots) const {
@@ -117,9 +130,16 @@ void THistoryList::DeleteHistory(int index) {
     slots_.erase(slots_.begin() + index);
 }
 
+bool THistoryList::CanHold(std::string_view fileName) {
+    // A line break would end the entry early and make the rest of the name
+    // read back as entries of its own.
+    return !fileName.empty() && fileName.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 bool THistoryList::AddHistory(const std::string& fileName, std::int32_t version, const LocalTime& now) {
+    if (!CanHold(fileName)) return true;
     pendingAddition_ = THistory{now, version, fileName};
-    Insert(slots_, {PackDate(now), version, added_.emplace_back(fileName)});
+    Put(slots_, {PackDate(now), version, added_.emplace_back(fileName)});
     const bool nothingDropped = TrimHistory();
     if (nothingDropped) SaveHistory();
     return nothingDropped;
@@ -135,15 +155,15 @@ void THistoryList::SaveHistory() {
     if (!loadedWhole_)
         throw FileError("履歴ファイル [" + path_ + "] を読み込めなかったため、上書きしません。");
     const auto lock = files_.LockExclusive(path_ + ".lock");
-    if (files_.Stamp(path_) != stamp_) {
-        // Another run wrote meanwhile: start from what the file holds now.
-        std::unique_ptr<FileBytes> text = files_.ReadBytes(path_);
-        std::vector<Slot> merged = ParseSlots(text->View());
+    if (const std::string now = files_.Stamp(path_); now != stamp_) {
+        // Another run wrote meanwhile (or removed the file): start from what it holds now.
+        std::unique_ptr<FileBytes> text = now.empty() ? nullptr : files_.ReadBytes(path_);
+        std::vector<Slot> merged = text ? ParseSlots(text->View()) : std::vector<Slot>{};
         SortByFileName(merged);
         if (pendingRemoval_)
             if (int i = Find(merged, pendingRemoval_->FileName); i >= 0) merged.erase(merged.begin() + i);
         if (pendingAddition_)
-            Insert(merged, {PackDate(pendingAddition_->Date), pendingAddition_->Version, added_.emplace_back(pendingAddition_->FileName)});
+            Put(merged, {PackDate(pendingAddition_->Date), pendingAddition_->Version, added_.emplace_back(pendingAddition_->FileName)});
         Trim(merged);
         files_.WriteFileAtomic(path_, Format(merged));
         text_ = std::move(text);

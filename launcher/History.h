@@ -36,7 +36,9 @@ public:
     // addition are applied to what it now holds, so launchers that run at the
     // same time keep each other's entries. Written atomically; throws FileError.
     void SaveHistory();
-    // Adds an entry dated `now` and saves. The result is that of TrimHistory.
+    // Adds an entry dated `now`, replacing one of that name, and saves. The
+    // result is that of TrimHistory. A name the file cannot hold is not
+    // remembered (the result is then true: nothing was dropped).
     bool AddHistory(const std::string& fileName, std::int32_t version, const LocalTime& now);
     // True when nothing had to be dropped; otherwise drops the oldest entries
     // (among equal dates, in file-name order) and saves.
@@ -50,6 +52,9 @@ public:
     THistory Entry(std::size_t index) const;
     std::int32_t HistoryMax() const { return historyMax_; }
 
+    // False for a name with a line break or NUL in it, which the one-line
+    // entries of the file cannot hold.
+    static bool CanHold(std::string_view fileName);
     static int CompareByDate(const THistory& a, const THistory& b);
     int CompareByFileName(const THistory& a, const THistory& b) const;
 
@@ -63,10 +68,12 @@ private:
     };
 
     std::vector<Slot> ParseSlots(std::string_view text) const;
+    // Sorts by file name and keeps one entry a name.
     void SortByFileName(std::vector<Slot>& slots) const;
     bool Trim(std::vector<Slot>& slots) const;
     int Find(const std::vector<Slot>& slots, std::string_view fileName) const;
-    void Insert(std::vector<Slot>& slots, const Slot& slot) const;
+    // Inserts in file-name order, or replaces the entry of that name.
+    void Put(std::vector<Slot>& slots, const Slot& slot) const;
     std::string Format(const std::vector<Slot>& slots) const;
 
     FileSystem& files_;

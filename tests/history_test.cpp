@@ -171,16 +171,69 @@ TEST_F(History, RoundTripIsByteForByte) {
     EXPECT_EQ(Dat(), text);
 }
 
-TEST_F(History, SameFileTwiceKeepsBothAndARemovalTakesOne) {
-    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n2026/01/02 03:04:02 - 03 /p/a\r\n";
+TEST_F(History, AFileRememberedTwiceKeepsTheNewestEntryAndIsMendedAtTheNextSave) {
+    files.files[kDat] =
+        "2026/01/02 03:04:01 - 04 /p/a\r\n2026/01/02 03:04:09 - 03 /p/a\r\n2026/01/02 03:04:05 - 02 /p/a\r\n"
+        "2026/01/02 03:04:07 - 02 /p/b\r\n2026/01/02 03:04:07 - 04 /p/b\r\n";
     auto h = List();
     h.LoadHistory();
-    EXPECT_EQ(h.Count(), 2u);
-    const int i = h.FindHistory("/p/a");
-    ASSERT_GE(i, 0);
-    h.DeleteHistory(i);
-    h.AddHistory("/p/b", 2, At(5));
-    EXPECT_EQ(h.Count(), 2u);
+    ASSERT_EQ(h.Count(), 2u);
+    EXPECT_EQ(h.Entry(static_cast<std::size_t>(h.FindHistory("/p/a"))).Version, 3);
+    EXPECT_EQ(h.Entry(static_cast<std::size_t>(h.FindHistory("/p/b"))).Version, 4);  // equal dates: the later line
+    EXPECT_EQ(files.writes, 0);  // loading alone writes nothing
+    // A Ctrl start forgets the file: no older entry comes back in its place.
+    h.DeleteHistory(h.FindHistory("/p/a"));
+    EXPECT_EQ(h.FindHistory("/p/a"), -1);
+    h.AddHistory("/p/c", 2, At(10));
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:07 - 04 /p/b\r\n2026/01/02 03:04:10 - 02 /p/c\r\n");
+}
+
+TEST_F(History, TwoRunsAddingTheSameNewFileLeaveOneEntry) {
+    auto first = List();
+    first.LoadHistory();
+    auto second = List();
+    second.LoadHistory();
+    first.AddHistory("/p/new", 3, At(1));
+    second.AddHistory("/p/new", 4, At(2));  // merges with what the first wrote
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:02 - 04 /p/new\r\n");
+    EXPECT_EQ(second.Count(), 1u);
+}
+
+TEST_F(History, ACtrlChoiceMergedWithAnotherRunsWriteLeavesOneEntry) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 03 /p/a\r\n";
+    auto ctrl = List();
+    ctrl.LoadHistory();
+    auto other = List();
+    other.LoadHistory();
+    other.AddHistory("/p/b", 2, At(2));
+    ctrl.DeleteHistory(ctrl.FindHistory("/p/a"));
+    ctrl.AddHistory("/p/a", 4, At(3));
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:03 - 04 /p/a\r\n2026/01/02 03:04:02 - 02 /p/b\r\n");
+}
+
+TEST_F(History, NamesThatALineCannotHoldAreNeverStored) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
+    auto h = List();
+    h.LoadHistory();
+    using namespace std::string_literals;
+    for (const std::string& name : {"x\n9999/12/31 23:59:59 - 02 /home/u/Proj/Real.dpr"s,
+                                    "x\r9999/12/31 23:59:59 - 02 /p/a"s, "/p/nul\0.dpr"s, ""s}) {
+        EXPECT_FALSE(THistoryList::CanHold(name));
+        EXPECT_TRUE(h.AddHistory(name, 3, At(2)));  // nothing dropped, nothing remembered
+        EXPECT_EQ(h.FindHistory(name), -1);
+    }
+    EXPECT_EQ(h.Count(), 1u);
+    EXPECT_EQ(files.writes, 0);
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:01 - 04 /p/a\r\n");
+}
+
+TEST_F(History, AFileRemovedBetweenLoadAndSaveIsAnEmptyHistory) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
+    auto h = List();
+    h.LoadHistory();
+    files.files.erase(kDat);
+    h.AddHistory("/p/b", 3, At(2));
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:02 - 03 /p/b\r\n");
 }
 
 TEST_F(History, CaseInsensitiveComparisonFindsOneEntry) {
