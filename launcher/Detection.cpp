@@ -31,6 +31,13 @@ bool WrittenByLaterVersion(const IniDocument& dsk) {
     return NonEmpty(dsk, "PropertyInspector", "ArrangeBy") || NonEmpty(dsk, "Main Window", "PercentageSizes");
 }
 
+// A project file is read up to this size: its unit list stands near the top,
+// and a file of gigabytes (damaged, or made to hurt) must cost neither the
+// time nor the memory to read it whole.
+constexpr std::size_t kMaxProjectBytes = 4u << 20;
+// The IDE's editor keeps lines far shorter; a longer one is no unit clause.
+constexpr std::size_t kMaxProjectLine = 64u << 10;
+
 // Unit paths in a project file are written for Windows.
 std::string NativeSeparators(std::string path) {
     if (!CurrentPathRules().backslashIsSeparator)
@@ -66,16 +73,25 @@ std::int32_t DetectFromDsk(FileSystem& files, const std::string& fileName) {
 
 std::int32_t DetectFromDpr(FileSystem& files, const std::string& fileName) {
     if (LowerExt(fileName) != ".dpr" || !files.FileExists(fileName)) return 0;
-    const std::string text = files.ReadFile(fileName);
+    std::string text = files.ReadPrefix(fileName, kMaxProjectBytes + 1);
+    if (text.size() > kMaxProjectBytes) {
+        // Cut at the bound: the last line is not whole, so it is passed over.
+        text.resize(kMaxProjectBytes);
+        const std::size_t lastEnd = text.find_last_of("\r\n");
+        text.resize(lastEnd == std::string::npos ? 0 : lastEnd);
+    }
     const std::string dir = ExtractFilePath(fileName);
     std::int32_t version = 0;
     ForEachLine(text, [&](std::string_view line) {
+        if (line.size() > kMaxProjectLine) return true;
         // A unit clause reads: Name in 'path\Name.pas'. Only the first one of a
         // line counts, and the markers are matched exactly, case included.
         const std::size_t p1 = line.find(" in '");
         const std::size_t p2 = line.find(".pas'");
         if (p1 == std::string_view::npos || p2 == std::string_view::npos || p2 <= p1) return true;
         const std::string_view unitSource = line.substr(p1 + 5, p2 + 4 - (p1 + 5));
+        // The system would read a name only up to a NUL: that would be another file.
+        if (unitSource.find('\0') != std::string_view::npos) return true;
         version = DetectFromUnit(files, dir + NativeSeparators(std::string(unitSource)));
         return version == 0;
     });

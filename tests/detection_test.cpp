@@ -187,6 +187,33 @@ TEST_F(DetectEdge, UnitLinesAreReadLiterally) {
     EXPECT_EQ(DetectFromDpr(files, "/p/P.dpr"), 3);
 }
 
+TEST_F(DetectEdge, OverLongLinesAndNamesWithANulArePassedOver) {
+    files.files["/p/A.dcu"] = kD3Unit;
+    files.files["/p/B.dcu"] = kD4Unit;
+    const std::string longLine = "  A in 'A.pas' {" + std::string(64 * 1024, 'x') + "}\r\n";
+    files.files["/p/P.dpr"] = longLine + "  B in 'B.pas';\r\n";
+    EXPECT_EQ(DetectFromDpr(files, "/p/P.dpr"), 4);
+    using namespace std::string_literals;
+    files.files["/p/P.dpr"] = "  A in 'A.pas\0x\\A.pas';\r\n  B in 'B.pas';\r\n"s;
+    EXPECT_EQ(DetectFromDpr(files, "/p/P.dpr"), 4);
+}
+
+TEST_F(DetectEdge, OnlyTheHeadOfAHugeProjectIsRead) {
+    files.files["/p/A.dcu"] = kD3Unit;
+    files.files["/p/B.dcu"] = kD4Unit;
+    const std::string filler = std::string(1000, ' ') + "\r\n";
+    std::string head;
+    while (head.size() < (4u << 20) - 2 * filler.size()) head += filler;
+    // A clause whose line ends within the first 4 MiB counts; one cut by the
+    // bound, or beyond it, is never read.
+    files.files["/p/P.dpr"] = head + "  B in 'B.pas';\r\n";
+    EXPECT_EQ(DetectFromDpr(files, "/p/P.dpr"), 4);
+    std::string cut = head + filler;
+    cut.resize((4u << 20) - 10);
+    files.files["/p/P.dpr"] = cut + "  B in 'B.pas';\r\n  A in 'A.pas';\r\n";
+    EXPECT_EQ(DetectFromDpr(files, "/p/P.dpr"), 0);
+}
+
 TEST_F(DetectEdge, UnitPathsAreRelativeToTheProjectWithWindowsSeparators) {
     // The project's unit list always uses backslashes; on Linux they are read
     // as separators, on Windows they already are. The in-memory files do not fold "..".
