@@ -50,6 +50,21 @@ std::string OneLine(std::string_view text) {
     return s;
 }
 
+// The reader drops the blanks around a value and one pair of enclosing quotes,
+// so a value that such a read would change ("/opt/my ide/ide" -ns "x y", or one
+// with a blank at either end) is written inside one more pair of double quotes,
+// which the read takes off again: every value reads back exactly as written.
+std::string ProfileValue(std::string_view value) {
+    std::string text = OneLine(value);
+    const bool blankAtAnEnd = !text.empty() && (IsBlank(text.front()) || IsBlank(text.back()));
+    const bool enclosed =
+        text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front();
+    if (!blankAtAnEnd && !enclosed) return text;
+    text.insert(text.begin(), '"');
+    text.push_back('"');
+    return text;
+}
+
 }  // namespace
 
 // How one line reads: a section header, a key, or anything else (kept as it is).
@@ -177,7 +192,7 @@ void IniDocument::EndLine(std::size_t i, const std::string& eol) {
 void IniDocument::WriteString(std::string_view section, std::string_view key, std::string_view value) {
     const std::string eol = NewLineEnding();
     const Place p = Locate(section, key);
-    const std::string text = OneLine(value);
+    const std::string text = ProfileValue(value);
     if (p.key != kNone) {
         // A key always follows its section's header, so it is never on the first
         // line and never carries the byte-order mark.

@@ -16,6 +16,9 @@ class FileSystem;
 // without surrounding blanks and without one pair of enclosing quotes, the first
 // of duplicate sections or keys wins. A UTF-8 byte-order mark is skipped for
 // reading and kept for writing.
+// A value that reading would change (enclosed in quotes, or with a blank at an
+// end) is written inside one more pair of double quotes, so it reads back as
+// it was written; a line break in a name or value is written as a blank.
 // Writing replaces a value in place or appends the key at the end of its section
 // (a new section goes at the end of the file); all other bytes are kept, so
 // Serialize() of an unchanged document gives back the bytes it was parsed from.

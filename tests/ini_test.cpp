@@ -344,6 +344,33 @@ TEST(IniWrite, ALineBreakInAValueCannotSplitTheEntry) {
     EXPECT_EQ(back.ReadString("S", "new", kMissing), "x y");
 }
 
+TEST(IniWrite, EveryValueReadsBackAsWrittenQuotesAndBlanksIncluded) {
+    const std::pair<const char*, const char*> cases[] = {
+        // value, as it stands in the file
+        {"\"/opt/my ide/ide\" -ns \"x y\"", "\"\"/opt/my ide/ide\" -ns \"x y\"\""},
+        {"'single'", "\"'single'\""},
+        {"\"\"", "\"\"\"\""},
+        {" leading", "\" leading\""},
+        {"trailing\t", "\"trailing\t\""},
+        {" ", "\" \""},
+        {"\"", "\""},                    // a lone quote encloses nothing
+        {"\"open", "\"open"},
+        {"close'", "close'"},
+        {"'mixed\"", "'mixed\""},
+        {"wine \"C:\\x y\\d.exe\"", "wine \"C:\\x y\\d.exe\""},
+        {"", ""},
+    };
+    for (const auto& [value, stored] : cases) {
+        IniDocument doc = IniDocument::Parse("[DelphiReg]\r\n4=old\r\n");
+        doc.WriteString("DelphiReg", "4", value);
+        doc.WriteString("DelphiReg", "3", value);  // a new key takes the same form
+        EXPECT_EQ(doc.Serialize(), std::string("[DelphiReg]\r\n4=") + stored + "\r\n3=" + stored + "\r\n") << value;
+        const IniDocument back = IniDocument::Parse(doc.Serialize());
+        EXPECT_EQ(back.ReadString("DelphiReg", "4", kMissing), value);
+        EXPECT_EQ(back.ReadString("DelphiReg", "3", kMissing), value);
+    }
+}
+
 TEST(IniWrite, WrittenValuesReadBackBeforeAndAfterSaving) {
     for (const char* file : {"crlf.ini", "lf_only.ini", "bom.ini", "empty_section.ini", "duplicate_keys.ini",
                              "no_final_newline.ini", "lone_cr.ini", "odd_headers.ini", "garbage.bin", "empty.ini"}) {

@@ -230,6 +230,33 @@ void Compare(const std::string& source, const std::string& workDir, Report& repo
                 Shown(system.substr(from, 72)).c_str());
 }
 
+// Values the reader would change if they were written as they stand (enclosed
+// in quotes, blanks at an end): the launcher's writer protects them, and the
+// system must read each back exactly as it was meant.
+void CheckValuesReadBack(const std::string& workDir, Report& report) {
+    const char* values[] = {
+        "\"/opt/my ide/ide\" -ns \"x y\"", "'single'", "\"\"", " leading", "trailing ", "\t", "\"", "'mixed\"",
+        "\"C:\\Program Files\\Borland\\Delphi 4\\Bin\\delphi32.exe\"",
+    };
+    const std::string path = workDir + "\\values.ini";
+    for (const char* value : values) {
+        ++report.reads;
+        IniDocument doc = IniDocument::Parse("[DelphiReg]\r\n4=old\r\n");
+        doc.WriteString("DelphiReg", "4", value);
+        doc.WriteString("DelphiReg", "3", value);
+        WriteAll(path, doc.Serialize());
+        for (const char* key : {"4", "3"}) {
+            const std::string system = SystemRead(path, "DelphiReg", key);
+            if (system == value) continue;
+            ++report.readDiffs;
+            ++report.failures;
+            std::printf("  READ BACK [DelphiReg] %s written as %s: the system reads %s FAIL\n", key,
+                        Shown(value).c_str(), Shown(system).c_str());
+        }
+    }
+    std::printf("== values written inside quotes: read back by the system\n");
+}
+
 // Files that the golden set may not hold: the corners of the format.
 std::vector<std::pair<std::string, std::string>> Generated() {
     return {
@@ -276,6 +303,7 @@ int main(int argc, char** argv) {
         WriteAll(path, bytes);
         Compare(path, workDir, report);
     }
+    CheckValuesReadBack(workDir, report);
     for (const KnownDifference& d : kKnownReadDifferences)
         if (!d.seen) {
             ++report.failures;
