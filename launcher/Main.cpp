@@ -30,6 +30,7 @@ void TMainFm::FormCreate() {
     ForceSelect = app_.Sys().CtrlDown();
     settingsPath_ = SettingsFileName(app_.Sys().ExePath());
     Settings = LoadSettings(app_.Files(), settingsPath_);
+    settingsRead_ = true;
     System& sys = app_.Sys();
     History = std::make_unique<THistoryList>(
         app_.Files(), HistoryFileName(sys.ExePath()),
@@ -50,6 +51,9 @@ void TMainFm::FormShow() {
 }
 
 TMainFm::Outcome TMainFm::LaunchFile(const std::string& fileName) {
+    // Unread settings are not empty ones: saying a version is unregistered, or
+    // asking for a version that cannot be started, would both be untrue.
+    if (!settingsRead_) return Outcome::Undetermined;
     // A remembered file opens in its remembered version; Ctrl forgets it and asks again.
     int remembered = History ? History->FindHistory(fileName) : -1;
     if (remembered >= 0 && ForceSelect) {

@@ -52,6 +52,9 @@ private:
     TForms& forms_;
     Window form_;
     std::string settingsPath_;
+    // False when the settings file could not be read: that was reported once,
+    // and without its registrations no launch can be decided truthfully.
+    bool settingsRead_ = false;
 };
 
 }  // namespace pivora

@@ -181,6 +181,23 @@ TEST_F(Flow, AnUnreadableProjectEndsTheFlowThroughTheDefaultHandler) {
     EXPECT_TRUE(h.sys.starts.empty());
 }
 
+TEST_F(Flow, UnreadableSettingsAreReportedOnceAndNothingIsClaimedOrStarted) {
+    Project(kD4Desktop);
+    h.Register(4, "/ide/d4");
+    h.files.failReads.insert(h.IniPath());
+    h.Args({"/p/Project1.dpr"});
+    h.gui.AnswerMessage();
+    h.Run();
+    ASSERT_EQ(h.gui.messages.size(), 1u);
+    EXPECT_EQ(h.gui.messages[0].type, MsgType::Error);
+    EXPECT_NE(h.gui.messages[0].text.find(h.IniPath()), std::string::npos);
+    EXPECT_TRUE(h.sys.starts.empty());
+    EXPECT_EQ(h.gui.CountEvents("modal:ForceOpenVerSelDlg"), 0);
+    EXPECT_EQ(h.gui.CountEvents("main:MainFm"), 1);
+    EXPECT_EQ(h.Panel(), "Delphi ?");
+    EXPECT_EQ(h.files.writes, 0);  // neither the history nor the settings are written over
+}
+
 TEST_F(Flow, WithoutADisplayTheSelectionDialogEndsTheRunWithAFailureStatus) {
     h.files.files["/p/Unit1.pas"] = "";
     h.Args({"/p/Unit1.pas"});
