@@ -5,9 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstring>
 #include <ctime>
+#include <stdexcept>
 
 #include "platform/posix/CommandWords.h"
 #include "platform/posix/X11Keyboard.h"
@@ -46,12 +46,32 @@ PosixSystem::PosixSystem(int argc, char** argv) {
 bool PosixSystem::CtrlDown() { return X11CtrlDown(); }
 
 std::string PosixSystem::ExePath() {
+    // The settings and the history stand beside the executable: a guess (the
+    // current directory, say) would read other settings and write the history
+    // wherever the user stood, so a path that cannot be read ends the run.
     if (exePath_.empty()) {
-        char buffer[PATH_MAX];
-        const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-        exePath_ = n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string("pivora");
+        std::string path = ReadLink("/proc/self/exe");
+        if (path.empty() || path.front() != '/')
+            throw std::runtime_error("実行ファイルの場所 (/proc/self/exe) を読み取れません。\n" +
+                                     std::string(std::strerror(path.empty() ? errno : ENOENT)));
+        exePath_ = std::move(path);
     }
     return exePath_;
+}
+
+std::string ReadLink(const char* link) {
+    // No fixed buffer: the path may be longer than PATH_MAX.
+    for (std::size_t size = 256; size <= (std::size_t{1} << 20); size *= 2) {
+        std::string buffer(size, '\0');
+        const ssize_t n = ::readlink(link, buffer.data(), buffer.size());
+        if (n < 0) return {};
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            buffer.resize(static_cast<std::size_t>(n));
+            return buffer;
+        }
+    }
+    errno = ENAMETOOLONG;
+    return {};
 }
 
 LocalTime PosixSystem::Now() {
