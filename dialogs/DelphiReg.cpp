@@ -4,6 +4,7 @@
 
 #include "launcher/Main.h"
 #include "platform/Application.h"
+#include "platform/FileNames.h"
 
 namespace pivora {
 
@@ -42,10 +43,12 @@ void TDelphiRegDlg::OKBtnClick() {
     // Nothing is registered until every field is accepted, so that backing out
     // of a warning (No, then Cancel) leaves the registered paths as they were.
     std::array<std::string, TRegisteredPaths::kLast - TRegisteredPaths::kFirst + 1> accepted;
+    // A relative path is looked for where it will be started from: the launcher's directory.
+    const std::string launcherDir = ExtractFilePath(app_.Sys().ExePath());
     for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n) {
         const std::string& text = form_.Text(EditName(n));
         std::string path = app_.Sys().FromUiText(text);
-        if (!path.empty() && !app_.Files().FileExists(path)) {
+        if (!path.empty() && !app_.Files().FileExists(PathFrom(launcherDir, path))) {
             const std::string question = "Delphi " + std::to_string(n) + " と指定された [" + text +
                                          "] が見つかりません。\r\nこのまま登録しますか？";
             if (app_.MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == MsgResult::No) {

@@ -87,4 +87,20 @@ std::string AnsiLowerCase(std::string_view text, const PathRules& r) {
     return out;
 }
 
+bool IsAbsolutePath(std::string_view path, const PathRules& r) {
+    if (path.empty()) return false;
+    if (path.front() == '/') return true;
+    if (!r.backslashIsSeparator) return false;
+    if (path.front() == '\\') return true;
+    const char c = path.front();
+    return path.size() >= 2 && path[1] == ':' && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'));
+}
+
+std::string PathFrom(std::string_view dir, std::string_view path, const PathRules& r) {
+    if (IsAbsolutePath(path, r) || dir.empty()) return std::string(path);
+    std::string joined(dir);
+    joined += path;
+    return joined;
+}
+
 }  // namespace pivora

@@ -26,6 +26,13 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext,
                           const PathRules& r = CurrentPathRules());
 // The directory part with its trailing separator; empty when there is none.
 std::string ExtractFilePath(std::string_view path, const PathRules& r = CurrentPathRules());
+// True for a path that does not depend on the current directory: "/..." and,
+// with Windows rules, "\\...", "\\server\\..." and "C:..." (a drive).
+bool IsAbsolutePath(std::string_view path, const PathRules& r = CurrentPathRules());
+// `path` itself when it is absolute, else `path` under `dir` (a directory
+// with its trailing separator): where a relative registered IDE is looked
+// for and started from, whatever the current directory.
+std::string PathFrom(std::string_view dir, std::string_view path, const PathRules& r = CurrentPathRules());
 // The last component.
 std::string ExtractFileName(std::string_view path, const PathRules& r = CurrentPathRules());
 // ASCII letters lower-cased, trail bytes of double-byte characters left alone.

@@ -147,6 +147,13 @@ TEST_F(DelphiReg, BrowseOpensOnTheTypedPathAndTakesTheChoice) {
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "/ide/d4");
 }
 
+TEST_F(DelphiReg, ARelativePathIsLookedForInTheLaunchersDirectory) {
+    h.files.files["/opt/pivora/ide/delphi32"] = "";  // beside the launcher, where it will start
+    h.gui.ExpectMessage(Warning(3, "other/delphi32"), MsgResult::Yes);
+    Open({Type({{2, "ide/delphi32"}, {3, "other/delphi32"}})});
+    EXPECT_EQ(h.Main().Settings.RegisteredPaths[2], "ide/delphi32");  // kept as typed
+}
+
 TEST_F(DelphiReg, AFailedWriteIsReportedAndTheRegistrationStaysInMemory) {
     h.files.files["/ide/d4"] = "";
     h.files.failWrites.insert(h.IniPath());

@@ -9,6 +9,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "platform/FileNames.h"
 #include "platform/posix/CommandWords.h"
 #include "platform/posix/X11Keyboard.h"
 
@@ -85,9 +86,12 @@ SpawnResult PosixSystem::StartIde(const std::string& registered, const std::stri
                                   const std::string& workDir) {
     // A registered text that names a file is that file, blanks and all; anything
     // else is the user's own command, split into words and looked up in PATH.
+    // A relative file is the one under the launcher's directory, where the
+    // IDE starts: never one that happens to lie under the current directory.
     std::vector<std::string> words;
-    const bool isFile = IsFile(registered);
-    if (isFile) words.push_back(registered);
+    const std::string path = PathFrom(workDir, registered);
+    const bool isFile = IsFile(path);
+    if (isFile) words.push_back(path);
     else words = SplitCommandWords(registered);
     SpawnResult result;
     if (words.empty()) {

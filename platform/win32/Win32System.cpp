@@ -60,7 +60,11 @@ LocalTime Win32System::Now() {
 
 SpawnResult Win32System::StartIde(const std::string& registered, const std::string& file,
                                   const std::string& workDir) {
-    const IdeCommand command = BuildIdeCommand(registered, IsFile(registered), file, AnsiLeadBytes());
+    // A relative file is the one under the launcher's directory, where the
+    // IDE starts: never one that happens to lie under the current directory.
+    const std::string path = PathFrom(workDir, registered);
+    const bool isFile = IsFile(path);
+    const IdeCommand command = BuildIdeCommand(isFile ? path : registered, isFile, file, AnsiLeadBytes());
     SpawnResult result;
     result.executable = command.executable;
     if (command.empty) {
