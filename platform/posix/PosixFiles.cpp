@@ -162,10 +162,13 @@ void PosixFiles::WriteFileAtomic(const std::string& path, const std::string& dat
     // The temporary file stands beside the target so the rename stays on one file system.
     const std::string temp = path + ".tmp" + std::to_string(::getpid());
     struct stat old {};
-    const mode_t mode = ::stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    const bool replacing = ::stat(path.c_str(), &old) == 0;
+    const mode_t mode = replacing ? (old.st_mode & 07777) : 0644;
     Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode));
     if (fd.get() < 0) Fail("に書き込めません。", path, errno);
     try {
+        // open() applies the umask; a replaced file keeps every bit it had.
+        if (replacing && ::fchmod(fd.get(), mode) != 0) Fail("に書き込めません。", path, errno);
         WriteAll(fd.get(), data, path);
         if (::fsync(fd.get()) != 0) Fail("に書き込めません。", path, errno);
         if (::close(fd.release()) != 0) Fail("に書き込めません。", path, errno);
