@@ -2,10 +2,11 @@
 # The real launcher with real windows under Xvfb, driven as a user would.
 . "$(dirname "$0")/common.sh"
 . "$(dirname "$0")/xvfb.sh"
+require import python3   # python3 reads whether Ctrl is down
 T=$(mktemp -d)
-SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"
-start_xvfb
+SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"   # screenshots for a person to look at; no check reads them
 trap 'stop_xvfb; rm -rf "$T"' EXIT
+start_xvfb
 
 L="$T/launcher"; new_launcher "$L"
 IDE2="$T/ide2"; stand_in_ide "$IDE2"
@@ -18,29 +19,30 @@ printf 'unit U;' > "$P/Lone.pas"
 "$L/pivora" "$P/Lone.pas" & PID=$!
 W=$(wait_window "起動バージョン選択"); check "the selection dialog appears" [ -n "$W" ]
 import -window root "$SHOTS/selection.png"
-eval "$(xdotool getwindowgeometry --shell "$W")"
-check "the dialog's client area is 276 x 214" [ "$WIDTH" -eq 276 ] && check "its height" [ "$HEIGHT" -eq 214 ]
+geometry "$W"
+check "the dialog's client area is 276 wide (got $WIDTH)" [ "$WIDTH" -eq 276 ]
+check "and 214 high (got $HEIGHT)" [ "$HEIGHT" -eq 214 ]
 check "the dialog is centred" [ "$X" -eq $(((1024 - 276) / 2)) ]
 click "$W" 100 92          # "Delphi 2", first item of the radio group at 80,64
 focus "$W"; xdotool key Return   # the default button
 wait_exit "$PID"
 check "the run ends after the start (rc $RC)" [ "$RC" -eq 0 ]
-check "Delphi 2 was started with the file" grep -qx "arg=$P/Lone.pas" "$IDE2.log"
+check "Delphi 2 was started" wait_for "$IDE2.log"
+check "with the file" grep -qx "arg=$P/Lone.pas" "$IDE2.log"
 check "the choice is remembered" grep -q " - 02 $P/Lone.pas" "$L/pivora.dat"
 
-# Ctrl held at start forces the dialog even for a clear desktop file, and the
+# Ctrl held at start forces the dialog even for a remembered file, and the
 # chosen version replaces the remembered one.
-printf 'program P;\r\n' > "$P/Project1.dpr"
-printf '[Main Window]\r\nClientWidth=800\r\n' > "$P/Project1.dsk"
-hold_ctrl
+check "Ctrl is held down" hold_ctrl
 "$L/pivora" "$P/Lone.pas" & PID=$!
 W=$(wait_window "起動バージョン選択")
-release_ctrl
+check "Ctrl is let go" release_ctrl
 check "Ctrl at start shows the dialog" [ -n "$W" ]
 click "$W" 100 140         # "Delphi 4"
 click "$W" 92 192          # OK
 wait_exit "$PID"
-check "Delphi 4 was started" grep -qx "arg=$P/Lone.pas" "$IDE4.log"
+check "Delphi 4 was started" wait_for "$IDE4.log"
+check "with the file" grep -qx "arg=$P/Lone.pas" "$IDE4.log"
 check "the entry was replaced" [ "$(grep -c "$P/Lone.pas" "$L/pivora.dat")" -eq 1 ]
 check "with version 4" grep -q " - 04 $P/Lone.pas" "$L/pivora.dat"
 
@@ -52,26 +54,28 @@ W=$(wait_window "起動バージョン選択")
 focus "$W"; xdotool key Escape
 M=$(wait_window "Pivora"); check "after Cancel the main window is shown" [ -n "$M" ]
 import -window root "$SHOTS/main-after-cancel.png"
-check "nothing was started" [ ! -e "$IDE4.log" ]
-check "nothing was remembered" bash -c "! grep -q Other.pas '$L/pivora.dat'"
-focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key x     # ファイル(&F) > 終了(&X)
+check "Exit from the File menu" menu "$M" alt+f x     # ファイル(&F) > 終了(&X)
 wait_exit "$PID"
 check "Exit closes the main window and ends the run (rc $RC)" [ "$RC" -eq 0 ]
+# Only once the run has ended is it sure that nothing was started.
+check "nothing was started" no_start_of "$IDE4"
+check "nothing was remembered" bash -c "! grep -q Other.pas '$L/pivora.dat'"
 
 # No argument: the main window at its place with its menu; Ctrl changes nothing.
-hold_ctrl
+check "Ctrl is held down" hold_ctrl
 "$L/pivora" & PID=$!
 M=$(wait_window "Pivora")
-release_ctrl
+check "Ctrl is let go" release_ctrl
 check "the main window appears without an argument" [ -n "$M" ]
-eval "$(xdotool getwindowgeometry --shell "$M")"
-check "at 196,107 (got $X,$Y)" [ "$X" -eq 196 ] && check "y" [ "$Y" -eq 107 ]
+geometry "$M"
+check "at x 196 (got $X)" [ "$X" -eq 196 ]
+check "at y 107 (got $Y)" [ "$Y" -eq 107 ]
 check "252 wide (got $WIDTH)" [ "$WIDTH" -eq 252 ]
 import -window root "$SHOTS/main.png"
-check "no selection dialog" bash -c "! xdotool search --onlyvisible --name '.' | while read w; do xdotool getwindowname \$w; done | grep -q '起動バージョン選択'"
+check "no selection dialog" window_gone "起動バージョン選択"
 
 # The history size command: bad numbers are refused, a good one is saved.
-open_size_command() { focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key s; sleep 0.3; xdotool key h; }
+open_size_command() { menu "$M" alt+f s h; }   # ファイル > システム設定 > 起動履歴登録数
 for bad in "-1" "abc" "5 "; do
     open_size_command
     I=$(wait_window "起動履歴登録数"); check "the size box appears for '$bad'" [ -n "$I" ]
@@ -79,16 +83,20 @@ for bad in "-1" "abc" "5 "; do
     E=$(wait_window "エラー"); check "'$bad' is refused" [ -n "$E" ]
     [ "$bad" = "-1" ] && import -window root "$SHOTS/size-error.png"
     focus "$E"; xdotool key Return
+    check "the error closes for '$bad'" wait_gone "エラー"
     I=$(wait_window "起動履歴登録数"); check "the box asks again after '$bad'" [ -n "$I" ]
-    focus "$I"; xdotool key Escape; sleep 0.3
+    focus "$I"; xdotool key Escape
+    check "Esc closes the box after '$bad'" wait_gone "起動履歴登録数"
 done
-check "refused sizes write nothing" bash -c "! grep -q HistoryMax '$L/pivora.ini'"
 open_size_command
-I=$(wait_window "起動履歴登録数")
+I=$(wait_window "起動履歴登録数"); check "the size box appears for 5" [ -n "$I" ]
+# The menu answered, so the commands before it have run to their end.
+check "refused sizes write nothing" bash -c "! grep -q HistoryMax '$L/pivora.ini'"
 import -window root "$SHOTS/size.png"
-focus "$I"; xdotool key ctrl+a; xdotool type --delay 30 "5"; xdotool key Return; sleep 0.5
-check "an accepted size is written" grep -q "^HistoryMax=5"$'\r'"$" "$L/pivora.ini"
+focus "$I"; xdotool key ctrl+a; xdotool type --delay 30 "5"; xdotool key Return
+check "an accepted size is written" eventually file_has "$L/pivora.ini" "^HistoryMax=5"$'\r'"$"
 check "the registered paths stay" grep -q "^4=$IDE4" "$L/pivora.ini"
-focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key x
+check "Exit from the File menu" menu "$M" alt+f x
 wait_exit "$PID"
+check "the run ends (rc $RC)" [ "$RC" -eq 0 ]
 finish

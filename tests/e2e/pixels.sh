@@ -1,5 +1,7 @@
 # Reading a screenshot where the texts cannot be read: how many pixels of a
-# region are of one kind. Needs ImageMagick.
+# region are of one kind, and the colour of one pixel. Needs ImageMagick.
+require import convert compare
+
 #   pixels IMAGE GEOMETRY purple|dark
 # purple: the About box's product name colour; dark: black text on the face.
 pixels() {
@@ -15,3 +17,15 @@ pixels() {
 ABOUT_PRODUCT=409x65+16+24
 ABOUT_VERSION=409x10+16+95
 ABOUT_COPYRIGHT=409x14+16+118
+
+pixel() {  # pixel IMAGE X Y: the colour there, as #RRGGBB
+    convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | grep -o '#[0-9A-F]\{6\}' | head -1
+}
+
+# drawn_shot WINDOW IMAGE: a screenshot of WINDOW once it is drawn. The
+# windows are double-buffered: until drawn a window shows what was on the
+# screen beneath it, then its whole picture at once. Where the screen beneath
+# was bare (black), the face grey at client 2,2, which no control covers, is
+# the sign that it is drawn.
+drawn_shot() { [ -n "$1" ] && eventually shows_face "$@"; }  # import without a window waits for a click
+shows_face() { import -window "$1" "$2" 2>/dev/null && [ "$(pixel "$2" 2 2)" = "#C0C0C0" ]; }

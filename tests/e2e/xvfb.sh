@@ -1,17 +1,29 @@
 # A private X server for one script, and ways to find and drive its windows.
 # Window titles are matched exactly by reading each window's name, since
-# xdotool's own name search does not match Japanese titles.
+# xdotool's own name search does not match Japanese titles. Input reaches a
+# client in the order it was sent, so a step needs no pause after the keys it
+# sends; what it decides on, it waits for: a window shown or gone, a menu
+# open, a key down, a process ended. Needs common.sh.
+require Xvfb xdotool xwininfo
+XVFB_PID=
+
 start_xvfb() {
     local fd_file
     fd_file=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3> "$fd_file" 2>/dev/null &
+    # -noreset: by default the server resets whenever its last client leaves,
+    # and a client connecting meanwhile (a launcher starting while xdotool
+    # polls for its window) is dropped and finds "no display".
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$fd_file" 2>/dev/null &
     XVFB_PID=$!
-    local i
-    for i in $(seq 1 100); do [ -s "$fd_file" ] && break; sleep 0.05; done
-    export DISPLAY=":$(cat "$fd_file")"
+    # The display number is written once the server takes clients.
+    eventually xvfb_answered "$fd_file"
+    DISPLAY=":$(cat "$fd_file")"
     rm -f "$fd_file"
+    [ "$DISPLAY" != ":" ] || { fail "Xvfb did not start"; finish; exit 1; }
+    export DISPLAY
 }
-stop_xvfb() { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }
+xvfb_answered() { [ -s "$1" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
+stop_xvfb() { [ -z "$XVFB_PID" ] || { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }; }
 
 find_window() {  # find_window TITLE: the id of a visible window with that title
     local w
@@ -20,34 +32,88 @@ find_window() {  # find_window TITLE: the id of a visible window with that title
     done
     return 1
 }
-wait_window() {  # wait_window TITLE: waits up to 10 s, prints its id
-    local i
-    for i in $(seq 1 100); do find_window "$1" && return 0; sleep 0.1; done
-    return 1
-}
-wait_exit() {  # wait_exit PID: waits up to 10 s for the process to end, sets RC
-    local i
-    for i in $(seq 1 100); do
-        if ! kill -0 "$1" 2>/dev/null; then wait "$1"; RC=$?; return 0; fi
-        sleep 0.1
-    done
+wait_window() { eventually find_window "$1"; }  # wait_window TITLE: prints its id
+window_gone() { ! find_window "$1" > /dev/null; }
+wait_gone() { eventually window_gone "$1"; }    # wait_gone TITLE
+
+ended() { ! kill -0 "$1" 2>/dev/null; }
+wait_exit() {  # wait_exit PID: waits for the process to end, sets RC (-1: it did not, and is killed)
+    if eventually ended "$1"; then wait "$1"; RC=$?; return 0; fi
+    kill -9 "$1" 2>/dev/null; wait "$1" 2>/dev/null
     RC=-1
     return 1
 }
-# Without a window manager the keyboard follows the pointer: put it on the window.
+
+geometry() {  # geometry WINDOW: sets X, Y, WIDTH and HEIGHT (-1 when there is no such window)
+    X=-1 Y=-1 WIDTH=-1 HEIGHT=-1
+    eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
+}
+
+# Without a window manager the keyboard follows the pointer: put it on the
+# window, and give the window the focus, waiting until the server reports it.
+# (xdotool ends each run with a round trip, so the server has done what it
+# was sent; mousemove's --sync would wait in vain when the pointer is there.)
 focus() {  # focus WINDOW
-    xdotool mousemove --window "$1" 5 5
-    xdotool windowfocus "$1" 2>/dev/null
-    sleep 0.2
+    xdotool mousemove --window "$1" 5 5 && xdotool windowfocus --sync "$1" 2>/dev/null
 }
-# The server releases the keys a client pressed when it disconnects, so one
-# xdotool process holds Ctrl for as long as the test needs.
-hold_ctrl() {
-    xdotool keydown ctrl sleep 30 keyup ctrl & CTRL_PID=$!
-    sleep 0.3
-}
-release_ctrl() { kill "$CTRL_PID" 2>/dev/null; wait "$CTRL_PID" 2>/dev/null; xdotool keyup ctrl; }
 click() {  # click WINDOW X Y (client coordinates)
     xdotool mousemove --window "$1" "$2" "$3" click 1
-    sleep 0.2
+}
+
+# The modifier state as the launcher reads it at start: the pointer query's
+# mask (needs python3).
+pointer_mask() {
+    python3 - <<'PY'
+import ctypes, sys
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x.XDefaultRootWindow.restype = ctypes.c_ulong
+win, pos, mask = ctypes.c_ulong(), ctypes.c_int(), ctypes.c_uint()
+x.XQueryPointer.argtypes = [ctypes.c_void_p, ctypes.c_ulong] + [ctypes.POINTER(ctypes.c_ulong)] * 2 + \
+    [ctypes.POINTER(ctypes.c_int)] * 4 + [ctypes.POINTER(ctypes.c_uint)]
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+x.XQueryPointer(display, x.XDefaultRootWindow(display), win, win, pos, pos, pos, pos, mask)
+print(mask.value)
+PY
+}
+ctrl_is() {  # ctrl_is down|up
+    local mask
+    mask=$(pointer_mask) || return 1
+    case $1 in
+        down) [ $((mask & 4)) -ne 0 ] ;;
+        up) [ $((mask & 4)) -eq 0 ] ;;
+    esac
+}
+# A server that does not reset keeps a key down until it is let go, whoever
+# pressed it; each waits until the server reports the state it set.
+hold_ctrl() { xdotool keydown ctrl && eventually ctrl_is down; }
+release_ctrl() { xdotool keyup ctrl && eventually ctrl_is up; }
+
+# The launcher's menus are the only windows that bypass the window manager
+# (override-redirect): a menu bar's pull-down is two of them, each submenu one more.
+menu_windows() {  # prints how many are shown
+    local w n=0
+    for w in $(xdotool search --onlyvisible --maxdepth 1 --name '' 2>/dev/null); do
+        xwininfo -id "$w" 2>/dev/null | grep -q 'Override Redirect State: yes' && n=$((n + 1))
+    done
+    echo "$n"
+}
+menus_more_than() { [ "$(menu_windows)" -gt "$1" ]; }
+menu_key() {  # menu_key KEY: presses KEY and waits for the menu it opens
+    local before
+    before=$(menu_windows)
+    xdotool key "$1" && eventually menus_more_than "$before"
+}
+# menu WINDOW KEY... COMMAND: from WINDOW, opens a menu with each KEY (each
+# one waited for) and presses COMMAND in the last. Whatever the command does
+# is for the caller to wait for.
+menu() {
+    local w=$1; shift
+    focus "$w" || return 1
+    while [ $# -gt 1 ]; do menu_key "$1" || return 1; shift; done
+    xdotool key "$1"
 }
