@@ -63,6 +63,16 @@ write_ini "$L" "[DelphiReg]" "3=$T/no such ide"
 "$L/pivora" "$Q/Unit2.pas" 2> "$T/err"; rc=$?
 check "a failed start fails the run" [ "$rc" -ne 0 ]
 check "a failed start names the executable" grep -q "起動できませんでした" "$T/err"
+# The system's reason speaks the user's language, in UTF-8, while numbers
+# and file names are handled as before.
+if locale -a 2>/dev/null | grep -qix 'ja_JP\.utf-\?8'; then
+    LC_ALL= LANG=ja_JP.UTF-8 "$L/pivora" "$Q/Unit2.pas" 2> "$T/err"
+    check "the reason is in Japanese" grep -q "そのようなファイルやディレクトリはありません" "$T/err"
+    LC_ALL=C LANG=ja_JP.UTF-8 "$L/pivora" "$Q/Unit2.pas" 2> "$T/err"
+    check "and in English where the locale says so" grep -q "No such file or directory" "$T/err"
+else
+    echo "skipped: the system's reason in Japanese (no ja_JP.UTF-8 locale here)"
+fi
 
 # Without a display the selection dialog cannot be shown.
 printf 'unit U;' > "$Q/Lone.pas"
