@@ -12,6 +12,26 @@ namespace {
 // Room reserved up front is capped; the list grows past it as needed, so no
 // hand-set limit can stop the start.
 constexpr std::size_t kMaxReserve = 4096;
+
+// The system's reason: what follows the first line of a file error's text.
+std::string ReasonOf(const FileError& e) {
+    const std::string_view text = e.what();
+    const std::size_t lineEnd = text.find('\n');
+    return std::string(lineEnd == std::string_view::npos ? text : text.substr(lineEnd + 1));
+}
+
+// The lock file is the launcher's own device; a failure to take it is
+// reported as what the user sees fail: the history file cannot be written.
+std::unique_ptr<FileLock> LockHistory(FileSystem& files, const std::string& path) {
+    try {
+        return files.LockExclusive(path + ".lock");
+    } catch (const FileInUse&) {
+        throw FileInUse("履歴ファイル [" + path + "] は他のプログラムが使用中です。\n"
+                        "しばらくしてからやり直して下さい。");
+    } catch (const FileError& e) {
+        throw FileError("ファイル [" + path + "] に書き込めません。\n" + ReasonOf(e));
+    }
+}
 }  // namespace
 
 THistoryList::THistoryList(FileSystem& files, std::string path, FileNameCompare compare, std::int32_t historyMax)
@@ -114,7 +134,10 @@ int THistoryList::FindHistory(std::string_view fileName) const { return Find(slo
 void THistoryList::LoadHistory() {
     try {
         stamp_ = files_.Stamp(path_);
-        if (stamp_.empty()) return;
+        if (stamp_.empty()) {
+            if (files_.NonFileAt(path_)) throw NotAFile(path_);
+            return;
+        }
         text_ = files_.ReadBytes(path_);
     } catch (const FileError&) {
         loadedWhole_ = false;
@@ -154,7 +177,7 @@ bool THistoryList::TrimHistory() {
 void THistoryList::SaveHistory() {
     if (!loadedWhole_)
         throw FileError("履歴ファイル [" + path_ + "] を読み込めなかったため、上書きしません。");
-    const auto lock = files_.LockExclusive(path_ + ".lock");
+    const auto lock = LockHistory(files_, path_);
     if (const std::string now = files_.Stamp(path_); now != stamp_) {
         // Another run wrote meanwhile (or removed the file): start from what it holds now.
         std::unique_ptr<FileBytes> text = now.empty() ? nullptr : files_.ReadBytes(path_);

@@ -18,6 +18,17 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A lock that another program held for longer than a launch may wait.
+class FileInUse : public FileError {
+public:
+    using FileError::FileError;
+};
+
+// What a reader reports when NonFileAt holds for a path it was to read.
+inline FileError NotAFile(const std::string& path) {
+    return FileError("ファイル [" + path + "] はファイルではありません。");
+}
+
 // Held while a process has exclusive use of a shared file; released when destroyed.
 class FileLock {
 public:
@@ -37,6 +48,11 @@ public:
 
     // True only for an existing file; a directory of that name does not count.
     virtual bool FileExists(const std::string& path) = 0;
+    // True when something that is not a file stands at `path` (a directory, a
+    // FIFO, a device): a reader must report it, neither take it for a missing
+    // file nor open it (a FIFO would block the read). A file system of files
+    // alone, as the default has it, never holds such a thing.
+    virtual bool NonFileAt(const std::string& /*path*/) { return false; }
     // The whole file. Throws FileError when it cannot be opened or read.
     virtual std::string ReadFile(const std::string& path) = 0;
     // Up to `count` bytes from the start of the file (fewer when it is shorter).
@@ -46,6 +62,8 @@ public:
     virtual std::string ReadPrefix(const std::string& path, std::size_t count) = 0;
     // Replaces the file with `data` through a temporary file beside it and a
     // rename, so readers see the old file or the new one, never a torn one.
+    // On Linux a symbolic link at `path` is written through only when it is
+    // the user's own or its directory's owner's; any other is refused.
     virtual void WriteFileAtomic(const std::string& path, const std::string& data) = 0;
     // The existing file whose name differs from `path`'s last component only in
     // letter case, when there is exactly one such file; else nothing. Only needed
@@ -60,7 +78,9 @@ public:
         if (FileExists(path)) stamp = ReadFile(path).insert(0, 1, '=');
         return stamp;
     }
-    // Waits for and takes an exclusive lock tied to `lockPath` (created if needed).
+    // Waits for and takes an exclusive lock tied to `lockPath` (created if
+    // needed). Throws FileInUse when another program holds it for longer than
+    // the file system is willing to wait, FileError when it cannot be taken.
     virtual std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) = 0;
 };
 

@@ -229,7 +229,13 @@ void IniDocument::WriteBool(std::string_view section, std::string_view key, bool
 }
 
 TIniFile::TIniFile(FileSystem& files, std::string path) : files_(files), path_(std::move(path)) {
-    if (files_.FileExists(path_)) doc_ = IniDocument::Parse(files_.ReadFile(path_));
+    if (files_.FileExists(path_)) {
+        doc_ = IniDocument::Parse(files_.ReadFile(path_));
+    } else if (files_.NonFileAt(path_)) {
+        // A directory or FIFO of that name is no missing file: its defaults
+        // would be untrue, and a save would fail or replace it.
+        throw NotAFile(path_);
+    }
 }
 
 void TIniFile::UpdateFile() { files_.WriteFileAtomic(path_, doc_.Serialize()); }

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "FlowHarness.h"
 #include "launcher/History.h"
 #include "platform/FileSystem.h"
 #include "platform/scripted/MemoryFiles.h"
@@ -290,6 +291,90 @@ TEST_F(History, NegativeLimitFromAHandEditedFileNeverRemovesMoreThanItHolds) {
     h.LoadHistory();
     EXPECT_TRUE(h.Count() == 0);
     EXPECT_EQ(Dat(), "");
+}
+
+// The lock file is the launcher's own device: whatever keeps it from being
+// taken is reported as the history file, the one the user knows.
+TEST_F(History, ALockHeldByAnotherProgramIsReportedAsTheHistoryInUseAndNothingIsLost) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
+    files.heldLocks.insert(std::string(kDat) + ".lock");
+    auto h = List();
+    h.LoadHistory();
+    try {
+        h.AddHistory("/p/b", 3, At(2));
+        FAIL() << "saved without the lock";
+    } catch (const FileInUse& e) {
+        EXPECT_EQ(std::string(e.what()), std::string("履歴ファイル [") + kDat +
+                                             "] は他のプログラムが使用中です。\nしばらくしてからやり直して下さい。");
+    }
+    EXPECT_EQ(Dat(), "2026/01/02 03:04:01 - 04 /p/a\r\n");
+    EXPECT_EQ(files.writes, 0);
+    // Once the other program is done, a save goes through and keeps what was there.
+    files.heldLocks.clear();
+    h.AddHistory("/p/c", 2, At(3));
+    EXPECT_NE(Dat().find("2026/01/02 03:04:01 - 04 /p/a\r\n"), std::string::npos) << Dat();
+    EXPECT_NE(Dat().find("2026/01/02 03:04:03 - 02 /p/c\r\n"), std::string::npos) << Dat();
+}
+
+TEST_F(History, ALockThatCannotBeTakenNamesTheHistoryFileWithTheSystemsReason) {
+    files.failLocks.insert(std::string(kDat) + ".lock");
+    auto h = List();
+    h.LoadHistory();
+    try {
+        h.AddHistory("/p/b", 3, At(2));
+        FAIL() << "saved without the lock";
+    } catch (const FileInUse&) {
+        FAIL() << "reported as in use";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), std::string("ファイル [") + kDat + "] に書き込めません。\nPermission denied");
+    }
+    EXPECT_FALSE(files.FileExists(kDat));
+}
+
+TEST_F(History, SomethingThatIsNoFileInPlaceOfTheHistoryIsReportedNeverReadNorReplaced) {
+    files.nonFiles.insert(kDat);
+    auto h = List();
+    try {
+        h.LoadHistory();  // a read would throw logic_error, not FileError
+        FAIL() << "taken for an empty history";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), std::string("ファイル [") + kDat + "] はファイルではありません。");
+    }
+    EXPECT_THROW(h.AddHistory("/p/b", 3, At(2)), FileError);
+    EXPECT_EQ(files.writes, 0);
+    EXPECT_EQ(files.files.count(kDat), 0u);
+}
+
+// A launch whose history cannot be saved starts nothing: the user is told,
+// and opening the file again once the other program is done remembers it.
+TEST(HistoryFlow, AHistoryInUseEndsTheLaunchWithItsReportAndStartsNothing) {
+    FlowHarness h;
+    h.files.files["/p/P.dpr"] = "";
+    h.files.files["/p/P.dsk"] = "[Main Window]\r\nClientWidth=1\r\n";
+    h.files.files[kDat] = "1998/07/01 09:05:33 - 03 /p/Other.dpr\r\n";
+    h.files.heldLocks.insert(std::string(kDat) + ".lock");
+    h.Register(4, "/ide/d4");
+    h.Args({"/p/P.dpr"});
+    h.gui.ExpectMessage(std::string("履歴ファイル [") + kDat +
+                        "] は他のプログラムが使用中です。\nしばらくしてからやり直して下さい。");
+    h.Run();
+    EXPECT_TRUE(h.sys.starts.empty());
+    EXPECT_EQ(h.files.files[kDat], "1998/07/01 09:05:33 - 03 /p/Other.dpr\r\n");
+}
+
+TEST(HistoryFlow, AHistoryThatIsNoFileIsReportedAndStartsNothing) {
+    FlowHarness h;
+    h.files.files["/p/P.dpr"] = "";
+    h.files.files["/p/P.dsk"] = "[Main Window]\r\nClientWidth=1\r\n";
+    h.files.nonFiles.insert(kDat);
+    h.Register(4, "/ide/d4");
+    h.Args({"/p/P.dpr"});
+    // At creation, then when the addition refuses to save over what it could not read.
+    h.gui.ExpectMessage(std::string("ファイル [") + kDat + "] はファイルではありません。");
+    h.gui.ExpectMessage(std::string("履歴ファイル [") + kDat + "] を読み込めなかったため、上書きしません。");
+    h.Run();
+    EXPECT_TRUE(h.sys.starts.empty());
+    EXPECT_EQ(h.files.writes, 0);
 }
 
 }  // namespace

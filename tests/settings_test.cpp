@@ -2,6 +2,7 @@
 // survives a save.
 #include <gtest/gtest.h>
 
+#include "FlowHarness.h"
 #include "launcher/Settings.h"
 #include "platform/scripted/MemoryFiles.h"
 
@@ -103,6 +104,40 @@ TEST(Settings, RegisteredPathsHaveSlotsOnlyForTwoToFour) {
     EXPECT_THROW(paths.Set(1, "x"), std::out_of_range);
     paths.Set(2, "a");
     EXPECT_EQ(paths[2], "a");
+}
+
+// A directory or FIFO named like the settings file: the defaults it would read
+// as are untrue, and a save would fail or replace it. It is never opened.
+TEST(Settings, SomethingThatIsNoFileIsReportedNotReadAsDefaultsNorWrittenOver) {
+    MemoryFiles files;
+    files.nonFiles.insert(kIni);
+    const std::string notAFile = std::string("ファイル [") + kIni + "] はファイルではありません。";
+    try {
+        LoadSettings(files, kIni);  // a read would throw logic_error, not FileError
+        FAIL() << "read as defaults";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), notAFile);
+    }
+    try {
+        SaveSettings(files, kIni, TSettings{});
+        FAIL() << "written over";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), notAFile);
+    }
+    EXPECT_EQ(files.writes, 0);
+}
+
+TEST(SettingsFlow, SettingsThatAreNoFileAreReportedOnceAndNothingIsStarted) {
+    FlowHarness h;
+    h.files.files["/p/P.dpr"] = "";
+    h.files.files["/p/P.dsk"] = "[Main Window]\r\nClientWidth=1\r\n";
+    h.files.nonFiles.insert(h.IniPath());
+    h.Args({"/p/P.dpr"});
+    h.gui.ExpectMessage("ファイル [" + h.IniPath() + "] はファイルではありません。");
+    h.Run();
+    EXPECT_TRUE(h.sys.starts.empty());
+    EXPECT_EQ(h.gui.CountEvents("modal:ForceOpenVerSelDlg"), 0);
+    EXPECT_EQ(h.files.writes, 0);
 }
 
 }  // namespace

@@ -2,11 +2,14 @@
 
 #include <strings.h>
 
+#include <stdexcept>
+
 #include "platform/FileNames.h"
 
 namespace pivora {
 
 std::string MemoryFiles::ReadFile(const std::string& path) {
+    if (nonFiles.count(path)) throw std::logic_error("opened a non-file for reading: " + path);
     if (failReads.count(path)) throw FileError("ファイル [" + path + "] を読み込めません。\n(injected fault)");
     auto it = files.find(path);
     if (it == files.end()) throw FileError("ファイル [" + path + "] を開けません。\nNo such file or directory");
@@ -19,6 +22,7 @@ std::string MemoryFiles::ReadPrefix(const std::string& path, std::size_t count) 
 
 void MemoryFiles::WriteFileAtomic(const std::string& path, const std::string& data) {
     if (failWrites.count(path)) throw FileError("ファイル [" + path + "] に書き込めません。\nNo space left on device");
+    if (nonFiles.count(path)) throw NotAFile(path);
     files[path] = data;
     ++writes;
 }
@@ -38,7 +42,9 @@ std::optional<std::string> MemoryFiles::FindCaseVariant(const std::string& path)
     return found;
 }
 
-std::unique_ptr<FileLock> MemoryFiles::LockExclusive(const std::string&) {
+std::unique_ptr<FileLock> MemoryFiles::LockExclusive(const std::string& lockPath) {
+    if (heldLocks.count(lockPath)) throw FileInUse("ファイル [" + lockPath + "] は他のプログラムが使用中です。");
+    if (failLocks.count(lockPath)) throw FileError("ファイル [" + lockPath + "] を開けません。\nPermission denied");
     ++locks;
     return std::make_unique<FileLock>();
 }

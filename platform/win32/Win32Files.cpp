@@ -64,6 +64,11 @@ bool Win32Files::FileExists(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool Win32Files::NonFileAt(const std::string& path) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::string Win32Files::ReadFile(const std::string& path) {
     const UniqueFile file = OpenForReading(path);
     return ReadUpTo(file, path, std::string::npos);
@@ -96,10 +101,24 @@ void Win32Files::WriteFileAtomic(const std::string& path, const std::string& dat
             throw;
         }
     }
-    if (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    // Readers take no lock, and the system refuses to replace a file that
+    // another launcher has open this instant: such a refusal passes as soon
+    // as that reader is done, so it is tried again for a few seconds before
+    // it counts as a failure.
+    constexpr DWORD kPatienceMs = 5000;
+    const DWORD start = ::GetTickCount();
+    DWORD pause = 1;
+    while (!::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         const DWORD error = ::GetLastError();
-        ::DeleteFileA(temp.c_str());
-        Fail("に書き込めません。", path, error);
+        const bool transient =
+            error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+        if (!transient || ::GetTickCount() - start > kPatienceMs) {
+            ::DeleteFileA(temp.c_str());
+            Fail("に書き込めません。", path, error);
+        }
+        ++refusedReplaces_;
+        ::Sleep(pause);
+        pause = std::min<DWORD>(pause * 2, 50);
     }
 }
 

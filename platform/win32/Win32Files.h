@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+
 #include "platform/FileSystem.h"
 
 namespace pivora {
@@ -9,6 +11,8 @@ namespace pivora {
 class Win32Files final : public FileSystem {
 public:
     bool FileExists(const std::string& path) override;
+    // A directory of that name: what the attributes tell apart from a file.
+    bool NonFileAt(const std::string& path) override;
     std::string ReadFile(const std::string& path) override;
     std::string ReadPrefix(const std::string& path, std::size_t count) override;
     void WriteFileAtomic(const std::string& path, const std::string& data) override;
@@ -17,6 +21,13 @@ public:
     // ReadBytes stays the copying default: a mapped view would keep every
     // launcher, this one included, from replacing the file while it is open.
     std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) override;
+
+    // How many times a replace was refused and tried again (another launcher
+    // had the file open), so tests can tell the retry from a lucky moment.
+    int RefusedReplaces() const { return refusedReplaces_.load(); }
+
+private:
+    std::atomic<int> refusedReplaces_{0};
 };
 
 }  // namespace pivora

@@ -61,8 +61,11 @@ TEST(FileNameOrder, IsATotalOrderOnAMixOfNames) {
         EXPECT_EQ(Sjis(a, a), 0);
         for (const auto& b : names) {
             EXPECT_EQ(Sjis(a, b), -Sjis(b, a)) << a << " / " << b;
-            for (const auto& c : names)
-                if (Sjis(a, b) <= 0 && Sjis(b, c) <= 0) EXPECT_LE(Sjis(a, c), 0) << a << " / " << b << " / " << c;
+            for (const auto& c : names) {
+                if (Sjis(a, b) <= 0 && Sjis(b, c) <= 0) {
+                    EXPECT_LE(Sjis(a, c), 0) << a << " / " << b << " / " << c;
+                }
+            }
         }
     }
     // Sorting with it then leaves every name findable by bisection.
@@ -78,7 +81,9 @@ TEST(FileNameOrder, TheSystemsComparisonUsesTheAnsiCodePage) {
     // What the history uses: the bytes read in the code page the A functions read them in.
     EXPECT_EQ(CompareFileNamesWindows("X.DPR", "x.dpr"), 0);
     EXPECT_EQ(CompareFileNamesWindows("x.dpr", "y.dpr"), Latin("x.dpr", "y.dpr"));
-    if (::GetACP() == kShiftJis) EXPECT_NE(CompareFileNamesWindows("\x83\x41", "\x83\x61"), 0);
+    if (::GetACP() == kShiftJis) {
+        EXPECT_NE(CompareFileNamesWindows("\x83\x41", "\x83\x61"), 0);
+    }
 }
 
 TEST(ShiftJisLeadBytes, ThePortableTableIsTheSystemsTableOfCodePage932) {
@@ -255,6 +260,48 @@ TEST_F(Win32FilesTest, CaseVariantsAreLeftToTheFileSystem) {
     files_.WriteFileAtomic(dir_ + "Unit1.dcu", "x");
     EXPECT_TRUE(files_.FileExists(dir_ + "UNIT1.DCU"));
     EXPECT_EQ(files_.FindCaseVariant(dir_ + "UNIT1.DCU"), std::nullopt);
+}
+
+// Another launcher reading the history holds it open for a moment; the
+// system refuses to replace it meanwhile. The writer tries again until the
+// reader is done, whenever that is.
+TEST_F(Win32FilesTest, AReplaceRefusedWhileAnotherReadsGoesThroughOnceTheReaderIsDone) {
+    struct Job {
+        Win32Files* files;
+        std::string path;
+        std::string failure;
+        LONG done = 0;
+    } job{&files_, dir_ + "Pivora.dat", "", 0};
+    files_.WriteFileAtomic(job.path, "old");
+    HANDLE reader = ::CreateFileA(job.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    HANDLE writer = ::CreateThread(
+        nullptr, 0,
+        [](void* p) -> DWORD {
+            Job& j = *static_cast<Job*>(p);
+            try {
+                j.files->WriteFileAtomic(j.path, "new");
+            } catch (const FileError& e) {
+                j.failure = e.what();
+            }
+            ::InterlockedExchange(&j.done, 1);
+            return 0;
+        },
+        &job, 0, nullptr);
+    ASSERT_NE(writer, nullptr);
+    // Let go of the file once the writer has been refused (where the system
+    // refuses at all), or once it has finished.
+    const DWORD start = ::GetTickCount();
+    while (files_.RefusedReplaces() == 0 && ::InterlockedCompareExchange(&job.done, 0, 0) == 0 &&
+           ::GetTickCount() - start < 30000)
+        ::Sleep(1);
+    ::CloseHandle(reader);
+    ASSERT_EQ(::WaitForSingleObject(writer, 60000), WAIT_OBJECT_0);
+    ::CloseHandle(writer);
+    EXPECT_EQ(job.failure, "");
+    EXPECT_EQ(files_.ReadFile(job.path), "new");
+    EXPECT_EQ(Listing(), std::vector<std::string>{"Pivora.dat"});
 }
 
 TEST_F(Win32FilesTest, TheLockExcludesOthersUntilReleased) {
