@@ -88,8 +88,10 @@ if [ "$test_build" = build-win64 ]; then
         run32
         LC_ALL=ja_JP.UTF-8 run32
         export BUILD_DIR=$root/build-win PIVORA_STAND_IN=$root/build-win64/tests/win32/stand_in_ide.exe
-        PIVORA_E2E_PATIENCE=10 PIVORA_E2E_FIRST_ONLY=1 bash tests/e2e/wine_launch.sh
-        PIVORA_E2E_PATIENCE=10 bash tests/e2e/wine_about.sh
+        # A script that cannot run here has said why and exits 77: skipped, as ctest counts it.
+        e2e() { local rc=0; bash "$@" || rc=$?; [ "$rc" -eq 0 ] || [ "$rc" -eq 77 ]; }
+        PIVORA_E2E_PATIENCE=10 PIVORA_E2E_FIRST_ONLY=1 e2e tests/e2e/wine_launch.sh
+        PIVORA_E2E_PATIENCE=10 e2e tests/e2e/wine_about.sh
     else
         echo "32-bit code can be neither run nor emulated here: build-win/Pivora.exe was checked for its form only."
     fi

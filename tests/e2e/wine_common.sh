@@ -7,17 +7,48 @@
 #   PIVORA_E2E_PATIENCE how many times longer every wait may be (where Wine
 #                       runs emulated, each program takes most of a minute to start)
 #   PIVORA_STAND_IN     the stand-in IDE to copy (default: the build's own)
+# Every wait ends on an event (a file written, a window shown or gone, a
+# process ended); its deadline only bounds a failure, so it is generous.
+# Where Wine, Xvfb or a tool is missing, the script reports itself skipped.
 set -u
 BUILD_DIR=${BUILD_DIR:?BUILD_DIR must name the Windows build directory}
 E2E_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 WINE_RUN="$E2E_ROOT/tests/win32/wine-run.sh"
 PATIENCE=${PIVORA_E2E_PATIENCE:-1}
+DEADLINE=$((60 * PATIENCE))
 STAND_IN=${PIVORA_STAND_IN:-$BUILD_DIR/tests/win32/stand_in_ide.exe}
-T=$(mktemp -d "${TMPDIR:-/tmp}/pivora-wine-e2e.XXXXXX")
 XVFB_PID=
 BACKGROUND=()
 
 . "$E2E_ROOT/tests/e2e/checks.sh"
+
+# require COMMAND...: the script cannot run without these; ctest says skipped.
+require() {
+    local c
+    for c in "$@"; do command -v "$c" > /dev/null || skip "$c is not installed"; done
+}
+
+# wine_runs PROGRAM: Wine can run it here, or the script is skipped; a
+# program that is missing or no Windows program fails the script.
+wine_runs() {
+    local why status=0
+    why=$(bash "$WINE_RUN" --check "$1" 2>&1) || status=$?
+    case $status in
+        0) ;;
+        77) skip "$why" ;;
+        *) echo "$why" >&2; fail "$1 cannot be run under Wine"; finish; exit 1 ;;
+    esac
+}
+
+require perl iconv timeout
+[ -n "${PIVORA_E2E_DISPLAY:-}" ] || require Xvfb
+wine_runs "$BUILD_DIR/Pivora.exe"
+wine_runs "$STAND_IN"
+
+T=$(mktemp -d "${TMPDIR:-/tmp}/pivora-wine-e2e.XXXXXX")
+# A server that ends soon after its last program makes "every program has
+# ended" (programs_ended) quick to learn.
+export PIVORA_WINE_PERSISTENCE=3
 
 cleanup() {
     local p
@@ -28,6 +59,16 @@ cleanup() {
 }
 trap cleanup EXIT
 
+# eventually COMMAND...: true as soon as COMMAND succeeds, false if it has
+# not by the deadline.
+eventually() {
+    local end=$((SECONDS + DEADLINE))
+    until "$@"; do
+        [ "$SECONDS" -lt "$end" ] || return 1
+        sleep 0.1
+    done
+}
+
 # The Windows name of a Unix path: Wine maps Z: to /.
 winpath() { local p=$1; printf 'Z:%s' "${p//\//\\}"; }
 
@@ -35,19 +76,17 @@ start_display() {
     # A Wine server left from an earlier script would keep using its display.
     bash "$WINE_RUN" --stop "$BUILD_DIR/Pivora.exe"
     if [ -n "${PIVORA_E2E_DISPLAY:-}" ]; then export DISPLAY=$PIVORA_E2E_DISPLAY; return; fi
-    local n
-    for n in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        XVFB_PID=$!
-        local i
-        for i in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-        export DISPLAY=":$n"
-        return
-    done
-    echo "no free X display" >&2
-    exit 1
+    # Xvfb picks a free display itself and writes its number once it takes
+    # clients, so a display another script starts at the same time is no risk.
+    # -noreset: a server that resets when its last client leaves drops a
+    # client that connects meanwhile.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$T/display" 2>/dev/null &
+    XVFB_PID=$!
+    eventually xvfb_answered
+    [ -s "$T/display" ] || { fail "Xvfb did not start"; finish; exit 1; }
+    export DISPLAY=":$(cat "$T/display")"
 }
+xvfb_answered() { [ -s "$T/display" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
 
 # new_launcher DIR: a launcher of its own in DIR.
 new_launcher() {
@@ -72,12 +111,9 @@ write_ini() {
     fi
 }
 
-# wait_for FILE [TENTHS]: the stand-in runs detached; give it time to write.
-wait_for() {
-    local i
-    for i in $(seq 1 $(( ${2:-300} * PATIENCE ))); do [ -s "$1" ] && return 0; sleep 0.1; done
-    return 1
-}
+# wait_for FILE: the stand-in runs detached; wait until it has written (its
+# record appears whole, renamed into place).
+wait_for() { eventually [ -s "$1" ]; }
 
 # start_pivora DIR ARGS...: runs DIR/Pivora.exe in the background; its Wine
 # trace of message boxes goes to $T/err, its exit status to $T/rc.
@@ -88,47 +124,52 @@ start_pivora() {
     BACKGROUND+=($!)
 }
 
-# wait_exit [TENTHS]: true when the launcher ended in time; $RC is its status.
+# wait_exit: true when the launcher ended in time; $RC is its status.
 wait_exit() {
-    local i
     RC=
-    for i in $(seq 1 $(( ${1:-600} * PATIENCE ))); do
-        if [ -s "$T/rc" ]; then RC=$(cat "$T/rc"); return 0; fi
-        sleep 0.1
-    done
-    return 1
+    eventually launcher_ended || return 1
+    RC=$(cat "$T/rc")
 }
+launcher_ended() { [ -s "$T/rc" ]; }
 
 # run_pivora DIR ARGS...: runs it to its end (no window expected).
 run_pivora() { start_pivora "$@"; wait_exit; }
 
-# find_window TITLE [TENTHS]: the X window of that exact title; its id in $WIN.
-find_window() {
-    local i
-    WIN=
-    for i in $(seq 1 $(( ${2:-300} * PATIENCE ))); do
-        WIN=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
-        [ -n "$WIN" ] && return 0
-        sleep 0.1
-    done
-    return 1
+# programs_ended: every program of the launcher's Wine prefix has ended, the
+# launcher and whatever it started. A start the launcher reports as done has
+# created the IDE's process (CreateProcess returns once it runs), so after
+# the launcher no start can still be on its way.
+programs_ended() { timeout "$DEADLINE" bash "$WINE_RUN" --wait "$BUILD_DIR/Pivora.exe"; }
+
+# not_started IDE: proves the stand-in at IDE was not started: once every
+# program has ended, a stand-in that ran has written its record.
+not_started() { programs_ended && [ ! -e "$1.log" ]; }
+
+# find_window TITLE: waits for a visible X window of that exact title; its id in $WIN.
+find_window() { WIN=; eventually shown "$1"; }
+shown() { WIN=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1); [ -n "$WIN" ]; }
+
+# window_gone TITLE: waits until no visible window has that title (on a
+# display that still answers, so a lost display does not pass for it).
+window_gone() { eventually not_shown "$1"; }
+not_shown() {
+    xdotool getdisplaygeometry > /dev/null 2>&1 &&
+        ! xdotool search --onlyvisible --name "^$1\$" > /dev/null 2>&1
 }
 
-# window_gone TITLE [TENTHS]: true once no visible window has that title.
-window_gone() {
-    local i
-    for i in $(seq 1 $(( ${2:-300} * PATIENCE ))); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    return 1
+# focus WINDOW: gives it the keyboard and waits until the X server says it
+# has it. Keys sent after that reach its program after the change of focus.
+focus() { eventually takes_focus "$1"; }
+takes_focus() {
+    xdotool windowfocus "$1" 2>/dev/null
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$1" ]
 }
 
-# keys WINDOW KEY...: gives the window the focus and types the keys.
+# keys WINDOW KEY...: gives the window the focus and types the keys. The
+# pause between keys only paces them: what follows waits for their effect.
 keys() {
     local w=$1; shift
-    xdotool windowfocus --sync "$w" 2>/dev/null || xdotool windowfocus "$w"
-    sleep 0.3
+    focus "$w" || { echo "window $w did not take the focus" >&2; return 1; }
     local k
     for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.2; done
 }

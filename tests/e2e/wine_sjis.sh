@@ -5,10 +5,8 @@
 # the name whole, and an IDE whose own folder ends in such a character starts.
 # Needs the ja_JP.UTF-8 locale (locale-gen / localedef).
 . "$(dirname "$0")/wine_common.sh"
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-    echo "the ja_JP.UTF-8 locale is missing (localedef -i ja_JP -f UTF-8 ja_JP.UTF-8)" >&2
-    exit 1
-fi
+locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' ||
+    skip "the ja_JP.UTF-8 locale is missing (localedef -i ja_JP -f UTF-8 ja_JP.UTF-8)"
 export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 export INI_CODEPAGE=CP932
 start_display

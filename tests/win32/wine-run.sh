@@ -4,17 +4,27 @@
 # of the end-to-end scripts. One Wine prefix per user and architecture is made
 # on first use and kept; the loader is chosen by the program's PE header.
 #
+# Where Wine cannot run the program (no Wine, or no 32-bit code on this
+# machine), it exits 77, which ctest and the end-to-end scripts report as
+# skipped.
+#
 # "wine-run.sh --stop PROGRAM.exe" ends the Wine server of that program's
 # prefix and all it runs: an end-to-end script does so before it starts a
 # display of its own, since a server keeps the display it first had.
+# "wine-run.sh --wait PROGRAM.exe" returns once every program of that prefix
+# has ended, and the server after them: then whatever a program started has
+# run to its end.
+# "wine-run.sh --check PROGRAM.exe" only tells whether Wine can run it here.
 #
-#   PIVORA_WINEPREFIX  the prefix to use (default: $TMPDIR/pivora-wine-UID-ARCH)
-#   WINEDEBUG          passed on; quiet (-all) unless set
+#   PIVORA_WINEPREFIX         the prefix to use (default: $TMPDIR/pivora-wine-UID-ARCH)
+#   PIVORA_WINE_PERSISTENCE   seconds a server started here outlives its last
+#                             program (default 20)
+#   WINEDEBUG                 passed on; quiet (-all) unless set
 set -u
 set -o pipefail
-stop=0
-if [ "${1:-}" = --stop ]; then stop=1; shift; fi
-exe=${1:?usage: wine-run.sh [--stop] PROGRAM.exe [ARGS...]}
+mode=run
+case "${1:-}" in --stop|--wait|--check) mode=${1#--}; shift ;; esac
+exe=${1:?usage: wine-run.sh [--stop|--wait|--check] PROGRAM.exe [ARGS...]}
 shift
 
 pe_offset=$(od -An -tu4 -j 60 -N 4 "$exe" 2>/dev/null | tr -d ' ')
@@ -28,12 +38,13 @@ loader=
 for l in "${loaders[@]}"; do
     if command -v "$l" >/dev/null 2>&1; then loader=$(command -v "$l"); break; fi
 done
-[ -n "$loader" ] || { echo "wine-run.sh: no Wine loader for $arch programs (install wine32/wine64)" >&2; exit 126; }
+[ -n "$loader" ] || { echo "wine-run.sh: no Wine loader for $arch programs (install wine32/wine64)" >&2; exit 77; }
 if [ "$arch" = i386 ] && ! "$loader" --version >/dev/null 2>&1; then
     echo "wine-run.sh: this machine cannot run 32-bit code (the kernel's ia32 emulation is off?);" \
          "build the tests with cmake/mingw-w64-x86_64.cmake to run them under wine64" >&2
-    exit 126
+    exit 77
 fi
+[ "$mode" = check ] && exit 0
 
 # Wine's own programs (the prefix's set-up, the services) run through the
 # 64-bit loader where there is one: they need not be 32-bit, and where 32-bit
@@ -47,8 +58,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko: nothing here needs them, and their installers would ask.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 export WINEPREFIX=${PIVORA_WINEPREFIX:-${TMPDIR:-/tmp}/pivora-wine-$(id -u)-$arch}
-if [ "$stop" = 1 ]; then
+if [ "$mode" = stop ]; then
     [ -f "$WINEPREFIX/system.reg" ] && wineserver -k </dev/null >/dev/null 2>&1 && wineserver -w 2>/dev/null
+    exit 0
+fi
+if [ "$mode" = wait ]; then
+    [ -f "$WINEPREFIX/system.reg" ] && wineserver -w </dev/null >/dev/null 2>&1
     exit 0
 fi
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -75,7 +90,8 @@ server_running() {  # a wineserver of ours for this prefix
 }
 running=0
 server_running && running=1
-wineserver -p 20 </dev/null >/dev/null 2>&1
+# The delay must be attached to -p: "-p 20" would keep the server forever.
+wineserver -p"${PIVORA_WINE_PERSISTENCE:-20}" </dev/null >/dev/null 2>&1
 [ "$running" = 1 ] || "$boot_loader" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1
 
 # The console of a Windows program ends its lines with CR LF; the tools that
