@@ -265,30 +265,31 @@ TEST_F(Win32FilesTest, CaseVariantsAreLeftToTheFileSystem) {
 // Another launcher reading the history holds it open for a moment; the
 // system refuses to replace it meanwhile. The writer tries again until the
 // reader is done, whenever that is.
+struct ReplaceJob {
+    Win32Files* files;
+    std::string path;
+    std::string failure;
+    LONG done = 0;
+};
+
+DWORD WINAPI RunReplace(void* p) {
+    ReplaceJob& j = *static_cast<ReplaceJob*>(p);
+    try {
+        j.files->WriteFileAtomic(j.path, "new");
+    } catch (const FileError& e) {
+        j.failure = e.what();
+    }
+    ::InterlockedExchange(&j.done, 1);
+    return 0;
+}
+
 TEST_F(Win32FilesTest, AReplaceRefusedWhileAnotherReadsGoesThroughOnceTheReaderIsDone) {
-    struct Job {
-        Win32Files* files;
-        std::string path;
-        std::string failure;
-        LONG done = 0;
-    } job{&files_, dir_ + "Pivora.dat", "", 0};
+    ReplaceJob job{&files_, dir_ + "Pivora.dat", "", 0};
     files_.WriteFileAtomic(job.path, "old");
     HANDLE reader = ::CreateFileA(job.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-    HANDLE writer = ::CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            Job& j = *static_cast<Job*>(p);
-            try {
-                j.files->WriteFileAtomic(j.path, "new");
-            } catch (const FileError& e) {
-                j.failure = e.what();
-            }
-            ::InterlockedExchange(&j.done, 1);
-            return 0;
-        },
-        &job, 0, nullptr);
+    HANDLE writer = ::CreateThread(nullptr, 0, &RunReplace, &job, 0, nullptr);
     ASSERT_NE(writer, nullptr);
     // Let go of the file once the writer has been refused (where the system
     // refuses at all), or once it has finished.
