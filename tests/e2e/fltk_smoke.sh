@@ -20,11 +20,7 @@ pixel() {  # pixel SHOT X Y: the colour at root coordinates, as #RRGGBB
 }
 geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
 shown() { find_window "$1" > /dev/null; }
-gone() {  # gone TITLE: no such window is shown any more (waits up to 5 s)
-    local i
-    for i in $(seq 1 50); do find_window "$1" > /dev/null || return 0; sleep 0.1; done
-    return 1
-}
+gone() { wait_gone "$1"; }  # gone TITLE: no such window is shown any more
 
 # The main window: its menu bar above a client area of 252 x 122, the raised
 # panel at 8,8 inside it, Esc ignored, Exit from the keyboard.
@@ -40,9 +36,10 @@ check "its bottom right edge is shaded" [ "$(pixel "$SHOTS/main.png" $((X + 8 + 
 check "nothing is drawn outside it" [ "$(pixel "$SHOTS/main.png" $((X + 8 + 233)) $((Y + 20 + 8 + 105)))" = "#C0C0C0" ]
 check "the caption set by the show event is drawn in black" \
     bash -c "convert '$SHOTS/main.png' -crop 233x105+$((X + 8))+$((Y + 28)) -depth 8 -unique-colors txt:- | grep -q '#000000'"
-focus "$M"; xdotool key Escape; sleep 0.3
-check "Esc does not close the main window" shown "Pivora"
-xdotool key alt+f; sleep 0.3; xdotool key x
+# The menu opens only after the window has taken the Esc before it.
+focus "$M"; xdotool key Escape
+check "Esc does not close the main window: its menu still opens" menu_key alt+f
+xdotool key x
 wait_exit "$PID"
 check "Exit ends the run (rc $RC)" [ "$RC" -eq 0 ]
 check "the close query ran once" [ "$(grep -c 'main closing' "$T/out")" -eq 1 ]
@@ -129,10 +126,11 @@ check "Esc cancels the input box" said "input cancelled"
 # Failures raised in window events: an unknown one is stopped at the event,
 # a request to end the run ends it with its status, from one loop or two.
 run throw
-M=$(wait_window "Pivora"); focus "$M"; xdotool key alt+a; sleep 0.5
-check "a failure in a menu command is reported" grep -q "unknown kind" "$T/err"
-check "and the window stays" shown "Pivora"
-focus "$M"; xdotool key alt+f; sleep 0.3; xdotool key x
+M=$(wait_window "Pivora"); focus "$M"; xdotool key alt+a
+check "a failure in a menu command is reported" eventually grep -q "unknown kind" "$T/err"
+focus "$M"
+check "and the window stays: its menu still opens" menu_key alt+f
+xdotool key x
 wait_exit "$PID"
 check "the run goes on to a normal end (rc $RC)" [ "$RC" -eq 0 ]
 run abort
