@@ -66,15 +66,30 @@ if [ "$mode" = wait ]; then
     [ -f "$WINEPREFIX/system.reg" ] && wineserver -w </dev/null >/dev/null 2>&1
     exit 0
 fi
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
+# A prefix made by the 64-bit loader at a time this machine ran no 32-bit code
+# has an empty syswow64: every 32-bit program in it then fails with "could not
+# load kernel32.dll". Such a prefix is made again.
+usable_prefix() {
+    [ -f "$WINEPREFIX/system.reg" ] || return 1
+    [ "$arch" != i386 ] || [ ! -d "$WINEPREFIX/drive_c/windows/syswow64" ] ||
+        [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]
+}
+if ! usable_prefix; then
     mkdir -p "$(dirname "$WINEPREFIX")"
     (
         flock 9
-        if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        if ! usable_prefix; then
+            if [ -e "$WINEPREFIX" ]; then
+                echo "wine-run.sh: $WINEPREFIX cannot run $arch programs; making it again" >&2
+                wineserver -k </dev/null >/dev/null 2>&1
+                wineserver -w 2>/dev/null
+                rm -rf "$WINEPREFIX"
+            fi
             "$boot_loader" wineboot --init >/dev/null 2>&1
             wineserver -w 2>/dev/null
         fi
-    ) 9>"$WINEPREFIX.lock"
+        usable_prefix || { echo "wine-run.sh: Wine could not make the prefix $WINEPREFIX" >&2; exit 1; }
+    ) 9>"$WINEPREFIX.lock" || exit 1
 fi
 # A server that outlives one program saves the next one its start-up. The
 # first program of a server starts Wine's own services, which inherit its
