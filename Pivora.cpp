@@ -9,9 +9,11 @@ namespace pivora {
 TProgram::TProgram(System& system, FileSystem& files, GuiBackend& gui)
     : App(system, files, gui),
       MainFm(App, Forms),
-      DelphiRegDlg(App, Forms),
-      AboutBox(App, Forms),
+      DelphiRegDlg(App, MainFm.Settings.RegisteredPaths),
+      AboutBox(App),
       ForceOpenVerSelDlg(App) {
+    Forms.DelphiRegDlg = &DelphiRegDlg.Form();
+    Forms.AboutBox = &AboutBox.Form();
     Forms.ForceOpenVerSelDlg = &ForceOpenVerSelDlg;
 }
 
@@ -22,15 +24,14 @@ TProgram::TProgram(System& system, FileSystem& files, GuiBackend& gui)
 
 int main(int argc, char** argv) {
     // Failures inside window events are reported by the default handler; this
-    // catches only what could fail before or after the windows exist.
+    // catches only what could fail before the windows exist, when there is
+    // nothing to show a box with yet.
     try {
         auto platform = pivora::CreateNativePlatform(argc, argv);
         pivora::TProgram program(platform->Sys(), platform->Files(), platform->Gui());
         return program.Run();
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "pivora: %s\n", e.what());
     } catch (...) {
-        std::fprintf(stderr, "pivora: unexpected failure\n");
+        std::fprintf(stderr, "pivora: %s\n", pivora::FailureText(std::current_exception()).c_str());
     }
     return 3;
 }

@@ -17,6 +17,7 @@ public:
     int Run() { return App.Run(); }
 
     Application App;
+    // What the main window opens, filled in once the dialogs exist.
     TForms Forms;
     // The main window reads the settings as it is created, so the dialogs
     // created after it see them.

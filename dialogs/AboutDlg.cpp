@@ -4,8 +4,7 @@
 
 namespace pivora {
 
-TAboutBox::TAboutBox(Application& app, TForms& forms) : app_(app), form_(app, kAboutBoxLayout) {
-    forms.AboutBox = this;
+TAboutBox::TAboutBox(Application& app) : app_(app), form_(app, kAboutBoxLayout) {
     form_.Bind("FormCreate", [this] { FormCreate(); });
     form_.Fire(kAboutBoxLayout.onCreate);
 }

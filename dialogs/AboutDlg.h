@@ -8,7 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "launcher/Forms.h"
 #include "platform/Layout.h"
 #include "platform/VersionBlock.h"
 #include "platform/Window.h"
@@ -54,7 +53,7 @@ extern const layout::Form kAboutBoxLayout;
 // every showing shows those same captions.
 class TAboutBox {
 public:
-    TAboutBox(Application& app, TForms& forms);
+    explicit TAboutBox(Application& app);
 
     Window& Form() { return form_; }
 

@@ -2,15 +2,13 @@
 
 #include <array>
 
-#include "launcher/Main.h"
 #include "platform/Application.h"
 #include "platform/FileNames.h"
 
 namespace pivora {
 
-TDelphiRegDlg::TDelphiRegDlg(Application& app, TForms& forms)
-    : app_(app), forms_(forms), form_(app, kDelphiRegDlgLayout) {
-    forms_.DelphiRegDlg = this;
+TDelphiRegDlg::TDelphiRegDlg(Application& app, TRegisteredPaths& paths)
+    : app_(app), paths_(paths), form_(app, kDelphiRegDlgLayout) {
     form_.Bind("FormCreate", [this] { FormCreate(); });
     form_.Bind("FormShow", [this] { FormShow(); });
     form_.Bind("ReferenceBtnClick", [this] { ReferenceBtnClick(); });
@@ -21,9 +19,8 @@ TDelphiRegDlg::TDelphiRegDlg(Application& app, TForms& forms)
 std::string TDelphiRegDlg::EditName(std::int32_t version) { return "Delphi" + std::to_string(version) + "Ed"; }
 
 void TDelphiRegDlg::FillFields() {
-    const TRegisteredPaths& paths = forms_.MainFm->Settings.RegisteredPaths;
     for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n)
-        form_.SetText(EditName(n), app_.Sys().ToUiText(paths[n]));
+        form_.SetText(EditName(n), app_.Sys().ToUiText(paths_[n]));
 }
 
 void TDelphiRegDlg::FormCreate() { FillFields(); }
@@ -58,9 +55,8 @@ void TDelphiRegDlg::OKBtnClick() {
         }
         accepted[static_cast<std::size_t>(n - TRegisteredPaths::kFirst)] = std::move(path);
     }
-    TRegisteredPaths& paths = forms_.MainFm->Settings.RegisteredPaths;
     for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n)
-        paths.Set(n, std::move(accepted[static_cast<std::size_t>(n - TRegisteredPaths::kFirst)]));
+        paths_.Set(n, std::move(accepted[static_cast<std::size_t>(n - TRegisteredPaths::kFirst)]));
 }
 
 }  // namespace pivora

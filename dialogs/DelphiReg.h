@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/Forms.h"
+#include "launcher/Settings.h"
 #include "platform/Window.h"
 
 namespace pivora {
@@ -14,7 +14,8 @@ extern const char* const kDelphiRegOpenDialogFilter;
 
 class TDelphiRegDlg {
 public:
-    TDelphiRegDlg(Application& app, TForms& forms);
+    // `paths` are the registrations the dialog shows and, on OK, replaces.
+    TDelphiRegDlg(Application& app, TRegisteredPaths& paths);
 
     Window& Form() { return form_; }
 
@@ -27,7 +28,7 @@ private:
     static std::string EditName(std::int32_t version);
 
     Application& app_;
-    TForms& forms_;
+    TRegisteredPaths& paths_;
     Window form_;
 };
 

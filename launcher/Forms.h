@@ -1,18 +1,18 @@
-// The four windows of the program, created once at start in this order. Menu
-// commands reach the dialogs through it.
+// The windows the main window opens, wired by the program entry once all of
+// them exist (they are created after the main window, whose settings they
+// read). The dialogs are reached as windows only, so that this folder needs
+// none of theirs.
 #pragma once
 
 namespace pivora {
 
-class TMainFm;
-class TDelphiRegDlg;
-class TAboutBox;
+class Window;
 class TForceOpenVerSelDlg;
 
 struct TForms {
-    TMainFm* MainFm = nullptr;
-    TDelphiRegDlg* DelphiRegDlg = nullptr;
-    TAboutBox* AboutBox = nullptr;
+    // ファイル › Delphi登録: on OK it has already written the registered paths.
+    Window* DelphiRegDlg = nullptr;
+    Window* AboutBox = nullptr;
     TForceOpenVerSelDlg* ForceOpenVerSelDlg = nullptr;
 };
 

@@ -1,7 +1,5 @@
 #include "launcher/Main.h"
 
-#include "dialogs/AboutDlg.h"
-#include "dialogs/DelphiReg.h"
 #include "launcher/Detection.h"
 #include "launcher/ForceOpen.h"
 #include "platform/Application.h"
@@ -15,7 +13,6 @@ std::string VersionCaption(std::int32_t version) { return "Delphi " + std::to_st
 }  // namespace
 
 TMainFm::TMainFm(Application& app, TForms& forms) : app_(app), forms_(forms), form_(app, kMainFmLayout) {
-    forms_.MainFm = this;
     app_.SetMainWindow(form_);
     form_.Bind("FormCreate", [this] { FormCreate(); });
     form_.Bind("FormShow", [this] { FormShow(); });
@@ -95,8 +92,14 @@ std::int32_t TMainFm::DetectVersion(const std::string& fileName) {
     }
     if (version != 0) return version;
     TForceOpenVerSelDlg& dialog = *forms_.ForceOpenVerSelDlg;
-    if (dialog.Form().ShowModal() == layout::ModalResult::Ok) return dialog.SelectedVersion;
-    return 0;
+    const std::optional<layout::ModalResult> answer = dialog.Form().ShowModal();
+    if (!answer) {
+        // Nobody can choose, and a launch without its version is a failed one.
+        app_.EndRun(2, std::string("pivora: the window \"") + dialog.Form().Layout().caption +
+                           "\" cannot be shown: there is no display");
+        return 0;
+    }
+    return *answer == layout::ModalResult::Ok ? dialog.SelectedVersion : 0;
 }
 
 bool TMainFm::LaunchIde(std::int32_t version, const std::string& fileName) {
@@ -132,10 +135,10 @@ void TMainFm::Exit1Click() { form_.Close(); }
 void TMainFm::Delphi1Click() {
     // A failed write is reported by the default handler; the registered paths
     // stay in memory, so the user can try again.
-    if (forms_.DelphiRegDlg->Form().ShowModal() == layout::ModalResult::Ok) SaveSettings();
+    if (forms_.DelphiRegDlg->ShowModal() == layout::ModalResult::Ok) SaveSettings();
 }
 
 // The box has only its OK button; how it was closed does not matter.
-void TMainFm::About1Click() { forms_.AboutBox->Form().ShowModal(); }
+void TMainFm::About1Click() { forms_.AboutBox->ShowModal(); }
 
 }  // namespace pivora

@@ -17,7 +17,8 @@ extern const layout::Form kMainFmLayout;
 
 class TMainFm {
 public:
-    // Creates the window and runs its creation event.
+    // Creates the window and runs its creation event. The dialogs it opens
+    // are looked up in `forms`, which the program fills once they exist.
     TMainFm(Application& app, TForms& forms);
 
     Window& Form() { return form_; }
@@ -29,7 +30,8 @@ public:
     std::unique_ptr<THistoryList> History;
 
     // The whole decision: detection unless Ctrl was held, else (or when
-    // detection cannot tell) the selection dialog. 0 when undetermined.
+    // detection cannot tell) the selection dialog. 0 when undetermined; where
+    // the dialog cannot be shown, the run also ends with exit status 2.
     std::int32_t DetectVersion(const std::string& fileName);
     // Starts the IDE registered for `version` with the file. False (after
     // telling the user why) when it could not be started.

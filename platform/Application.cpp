@@ -6,6 +6,22 @@
 
 namespace pivora {
 
+namespace {
+// What can be said of a failure that carries no text of its own: that it was
+// not foreseen, and that what the user asked for did not happen.
+constexpr const char* kUnforeseenFailure = "予期しないエラーが発生したため、操作を中止しました。";
+}  // namespace
+
+std::string FailureText(std::exception_ptr failure) {
+    try {
+        if (failure) std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+    }
+    return kUnforeseenFailure;
+}
+
 Application::Application(System& system, FileSystem& files, GuiBackend& gui)
     : system_(system), files_(files), gui_(gui) {}
 
@@ -24,31 +40,31 @@ bool Application::InputQuery(const std::string& caption, const std::string& prom
     return true;
 }
 
-void Application::HandleException(const std::exception& e) {
+void Application::HandleException(std::exception_ptr failure) noexcept {
     try {
-        gui_.MessageBox(MsgType::Error, MsgButtons::Ok, e.what());
+        gui_.MessageBox(MsgType::Error, MsgButtons::Ok, FailureText(failure));
     } catch (...) {
-        // The failure path itself must never fail; standard error is the last resort.
-        std::fprintf(stderr, "pivora: %s\n", e.what());
+        // Not even the text could be made; standard error is the last resort.
+        std::fprintf(stderr, "pivora: %s\n", kUnforeseenFailure);
     }
 }
 
-void Application::AbortRun(int exitStatus, const std::string& why) {
+void Application::EndRun(int exitStatus, const std::string& why) {
     std::fprintf(stderr, "%s\n", why.c_str());
-    throw pivora::AbortRun{exitStatus};
+    exitStatus_ = exitStatus;
+    if (main_) main_->Close();
 }
 
 int Application::Run() {
-    try {
-        main_->Fire(main_->Layout().onShow);
-        if (main_->Closed()) return 0;
-        if (!gui_.CanShowWindows())
-            AbortRun(1, "pivora: the main window cannot be shown: there is no display");
-        gui_.RunMainWindow(*main_, main_->EnsurePeer());
-        return 0;
-    } catch (const pivora::AbortRun& abort) {
-        return abort.exitStatus;
+    main_->Fire(main_->Layout().onShow);
+    if (exitStatus_) return *exitStatus_;
+    if (main_->Closed()) return 0;
+    if (!gui_.CanShowWindows()) {
+        EndRun(1, "pivora: the main window cannot be shown: there is no display");
+        return *exitStatus_;
     }
+    gui_.RunMainWindow(*main_, main_->EnsurePeer());
+    return exitStatus_.value_or(0);
 }
 
 }  // namespace pivora

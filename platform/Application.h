@@ -3,6 +3,7 @@
 #pragma once
 
 #include <exception>
+#include <optional>
 #include <string>
 
 #include "FileSystem.h"
@@ -13,12 +14,9 @@ namespace pivora {
 
 class Window;
 
-// Ends the run at once with an exit status (a window had to be shown where no
-// window can be). Deliberately not a std::exception, so that the default failure
-// handler lets it through to Application::Run.
-struct AbortRun {
-    int exitStatus;
-};
+// The text a failure is reported with: a standard exception's own text, else
+// one that says no more than is known.
+std::string FailureText(std::exception_ptr failure);
 
 class Application {
 public:
@@ -37,16 +35,18 @@ public:
     // True when confirmed; `value` then holds the text typed.
     bool InputQuery(const std::string& caption, const std::string& prompt, std::string& value);
 
-    // The one failure path: shows the failure's text in an error box. The
-    // handler that was running is abandoned; the program goes on.
-    void HandleException(const std::exception& e);
+    // The one failure path: shows the failure's text in an error box, whatever
+    // was thrown. The handler that was running is abandoned; the program goes on.
+    void HandleException(std::exception_ptr failure) noexcept;
 
-    // Says why on standard error and ends the run with `exitStatus`.
-    [[noreturn]] void AbortRun(int exitStatus, const std::string& why);
+    // Ends the run with `exitStatus` (a window it needs cannot be shown): says
+    // why on standard error and closes the main window, so that the run ends
+    // as soon as control is back with Run.
+    void EndRun(int exitStatus, const std::string& why);
 
     // Fires the main window's show event before it becomes visible, then shows it
-    // and runs events until it closes, unless the show event already closed it.
-    // Returns the process's exit status.
+    // and runs events until it closes, unless the show event already closed it or
+    // ended the run. Returns the process's exit status.
     int Run();
 
 private:
@@ -54,6 +54,7 @@ private:
     FileSystem& files_;
     GuiBackend& gui_;
     Window* main_ = nullptr;
+    std::optional<int> exitStatus_;
 };
 
 }  // namespace pivora

@@ -7,11 +7,11 @@ namespace {
 // Holds a window's state where it cannot be shown; nothing to draw.
 class HeadlessPeer final : public WindowPeer {
 public:
-    void CaptionChanged(int) override {}
-    void ItemIndexChanged(int) override {}
-    void RunModal() override {}
-    void BringToFront() override {}
-    void Closed() override {}
+    void CaptionChanged(int) noexcept override {}
+    void ItemIndexChanged(int) noexcept override {}
+    void RunModal() noexcept override {}
+    void BringToFront() noexcept override {}
+    void Closed() noexcept override {}
 };
 
 const char* Prefix(MsgType type) {
@@ -25,9 +25,9 @@ const char* Prefix(MsgType type) {
 
 }  // namespace
 
-std::unique_ptr<WindowPeer> HeadlessGui::Realize(WindowModel&) { return std::make_unique<HeadlessPeer>(); }
+std::unique_ptr<WindowPeer> HeadlessGui::Realize(WindowModel&) noexcept { return std::make_unique<HeadlessPeer>(); }
 
-MsgResult HeadlessGui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) {
+MsgResult HeadlessGui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept {
     std::string line = Prefix(type);
     for (char c : text)
         if (c != '\r') line += c == '\n' ? ' ' : c;

@@ -11,14 +11,16 @@ namespace pivora {
 class HeadlessGui final : public GuiBackend {
 public:
     explicit HeadlessGui(std::FILE* out = stderr) : out_(out) {}
-    bool CanShowWindows() override { return false; }
-    std::unique_ptr<WindowPeer> Realize(WindowModel& window) override;
-    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) override;
-    std::optional<std::string> InputQuery(const std::string&, const std::string&, const std::string&) override {
+    bool CanShowWindows() noexcept override { return false; }
+    std::unique_ptr<WindowPeer> Realize(WindowModel& window) noexcept override;
+    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept override;
+    std::optional<std::string> InputQuery(const std::string&, const std::string&, const std::string&) noexcept override {
         return std::nullopt;
     }
-    std::optional<std::string> OpenFile(const std::string&, const std::string&) override { return std::nullopt; }
-    void RunMainWindow(WindowModel&, WindowPeer&) override {}
+    std::optional<std::string> OpenFile(const std::string&, const std::string&) noexcept override {
+        return std::nullopt;
+    }
+    void RunMainWindow(WindowModel&, WindowPeer&) noexcept override {}
 
 private:
     std::FILE* out_;

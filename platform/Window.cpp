@@ -1,6 +1,7 @@
 #include "platform/Window.h"
 
-#include <stdexcept>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/Application.h"
 
@@ -8,6 +9,24 @@ namespace pivora {
 
 using layout::Kind;
 using layout::ModalResult;
+
+namespace {
+
+// A name or index outside a window's table is a mistake of the program, not
+// of its user, so no message box could tell the user anything: the run stops
+// at the mistake, in release builds too.
+[[noreturn]] void NotInTable(const char* what, std::string_view name, const char* form) noexcept {
+    std::fprintf(stderr, "pivora: no %s named %.*s in %s\n", what, static_cast<int>(name.size()), name.data(), form);
+    std::abort();
+}
+
+// The same for an index a backend handed over.
+[[noreturn]] void NotInTable(const char* what, int index, const char* form) noexcept {
+    std::fprintf(stderr, "pivora: no %s named #%d in %s\n", what, index, form);
+    std::abort();
+}
+
+}  // namespace
 
 Window::Window(Application& app, const layout::Form& form)
     : app_(app), form_(form), captions_(form.controls.size()), itemIndex_(form.controls.size(), -1) {
@@ -20,21 +39,27 @@ void Window::Bind(std::string_view event, std::function<void()> handler) {
     handlers_[std::string(event)] = std::move(handler);
 }
 
-void Window::Fire(const char* event) {
+void Window::Fire(const char* event) noexcept {
     if (!event) return;
     auto it = handlers_.find(std::string_view(event));
     if (it == handlers_.end() || !it->second) return;
     try {
         it->second();
-    } catch (const std::exception& e) {
-        app_.HandleException(e);
+    } catch (...) {
+        app_.HandleException(std::current_exception());
     }
 }
 
-int Window::IndexOf(std::string_view control) const {
+int Window::IndexOf(std::string_view control) const noexcept {
     for (std::size_t i = 0; i < form_.controls.size(); ++i)
         if (control == form_.controls[i].name) return static_cast<int>(i);
-    throw std::logic_error("no control named " + std::string(control) + " in " + form_.name);
+    NotInTable("control", control, form_.name);
+}
+
+std::size_t Window::Slot(int control) const noexcept {
+    if (control < 0 || static_cast<std::size_t>(control) >= form_.controls.size())
+        NotInTable("control", control, form_.name);
+    return static_cast<std::size_t>(control);
 }
 
 const std::string& Window::Text(std::string_view control) const { return captions_[IndexOf(control)]; }
@@ -63,10 +88,9 @@ WindowPeer& Window::EnsurePeer() {
 
 bool Window::IsMain() const { return app_.MainWindow() == this; }
 
-ModalResult Window::ShowModal() {
-    if (!app_.Gui().CanShowWindows())
-        app_.AbortRun(2, std::string("pivora: the window \"") + form_.caption +
-                             "\" cannot be shown: there is no display");
+std::optional<ModalResult> Window::ShowModal() {
+    // Before the show event, which prepares a window nobody would see.
+    if (!app_.Gui().CanShowWindows()) return std::nullopt;
     modalResult_ = ModalResult::None;
     WindowPeer& peer = EnsurePeer();
     Fire(form_.onShow);
@@ -94,18 +118,18 @@ void Window::Select(std::string_view control, int item) { UserSelected(IndexOf(c
 void Window::ChooseMenu(std::string_view menuItem) {
     for (std::size_t i = 0; i < form_.menu.size(); ++i)
         if (menuItem == form_.menu[i].name) return UserChoseMenu(static_cast<int>(i));
-    throw std::logic_error("no menu item named " + std::string(menuItem) + " in " + form_.name);
+    NotInTable("menu item", menuItem, form_.name);
 }
 
-const std::string& Window::Caption(int control) const { return captions_.at(control); }
-int Window::ItemIndex(int control) const { return itemIndex_.at(control); }
+const std::string& Window::Caption(int control) const noexcept { return captions_[Slot(control)]; }
+int Window::ItemIndex(int control) const noexcept { return itemIndex_[Slot(control)]; }
 
-void Window::UserEdited(int control, std::string text) { captions_.at(control) = std::move(text); }
+void Window::UserEdited(int control, std::string text) noexcept { captions_[Slot(control)] = std::move(text); }
 
-void Window::UserSelected(int control, int item) { itemIndex_.at(control) = item; }
+void Window::UserSelected(int control, int item) noexcept { itemIndex_[Slot(control)] = item; }
 
-void Window::UserClicked(int control) {
-    const layout::Control& c = form_.controls[static_cast<std::size_t>(control)];
+void Window::UserClicked(int control) noexcept {
+    const layout::Control& c = form_.controls[Slot(control)];
     if (c.modalResult != ModalResult::None) modalResult_ = c.modalResult;
     const layout::Control* outer = sender_;
     sender_ = &c;
@@ -113,9 +137,13 @@ void Window::UserClicked(int control) {
     sender_ = outer;
 }
 
-void Window::UserChoseMenu(int menuItem) { Fire(form_.menu[static_cast<std::size_t>(menuItem)].onClick); }
+void Window::UserChoseMenu(int menuItem) noexcept {
+    if (menuItem < 0 || static_cast<std::size_t>(menuItem) >= form_.menu.size())
+        NotInTable("menu item", menuItem, form_.name);
+    Fire(form_.menu[static_cast<std::size_t>(menuItem)].onClick);
+}
 
-void Window::UserDismissed() {
+void Window::UserDismissed() noexcept {
     if (IsMain()) Close();
     else modalResult_ = ModalResult::Cancel;
 }

@@ -2,11 +2,14 @@
 // controls, its event bindings and its modal result. Event handlers are bound by
 // the names the layout table gives, and every handler runs behind the
 // application's one failure path, so no exception reaches a toolkit callback.
+// A name that is not in the table is the program's own mistake: the run stops
+// there with the name on standard error, in every build.
 #pragma once
 
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,8 +28,9 @@ public:
     Window& operator=(const Window&) = delete;
 
     void Bind(std::string_view event, std::function<void()> handler);
-    // Runs the handler bound to `event`, if any; failures go to the default handler.
-    void Fire(const char* event);
+    // Runs the handler bound to `event`, if any. Whatever it throws ends the
+    // handler and goes to the one failure path (Application::HandleException).
+    void Fire(const char* event) noexcept;
 
     const std::string& Text(std::string_view control) const;
     void SetText(std::string_view control, std::string text);
@@ -35,8 +39,9 @@ public:
     int Tag(std::string_view control) const;
 
     // Shows the window modally (fires its show event first) and returns how it
-    // ended. Without a display the run cannot go on: see Application::AbortRun.
-    layout::ModalResult ShowModal();
+    // ended; nothing where no window can be shown (no display), which is
+    // decided before the show event, so that event does not run either.
+    std::optional<layout::ModalResult> ShowModal();
     void SetModalResult(layout::ModalResult r) { modalResult_ = r; }
     void Close();  // the main window: ends the program once control returns to the loop
     void BringToFront();
@@ -53,16 +58,16 @@ public:
     const layout::Control* Sender() const { return sender_; }
 
     // WindowModel
-    const layout::Form& Layout() const override { return form_; }
-    const std::string& Caption(int control) const override;
-    int ItemIndex(int control) const override;
-    layout::ModalResult ModalResult() const override { return modalResult_; }
-    bool Closed() const override { return closed_; }
-    void UserEdited(int control, std::string text) override;
-    void UserSelected(int control, int item) override;
-    void UserClicked(int control) override;
-    void UserChoseMenu(int menuItem) override;
-    void UserDismissed() override;
+    const layout::Form& Layout() const noexcept override { return form_; }
+    const std::string& Caption(int control) const noexcept override;
+    int ItemIndex(int control) const noexcept override;
+    layout::ModalResult ModalResult() const noexcept override { return modalResult_; }
+    bool Closed() const noexcept override { return closed_; }
+    void UserEdited(int control, std::string text) noexcept override;
+    void UserSelected(int control, int item) noexcept override;
+    void UserClicked(int control) noexcept override;
+    void UserChoseMenu(int menuItem) noexcept override;
+    void UserDismissed() noexcept override;
 
     Application& App() { return app_; }
     WindowPeer* Peer() { return peer_.get(); }
@@ -70,7 +75,9 @@ public:
     bool IsMain() const;
 
 private:
-    int IndexOf(std::string_view control) const;  // throws std::logic_error for a name not in the table
+    int IndexOf(std::string_view control) const noexcept;
+    // The control's slot; a backend handing over an index outside the table stops the run.
+    std::size_t Slot(int control) const noexcept;
 
     Application& app_;
     const layout::Form& form_;

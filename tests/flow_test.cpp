@@ -198,13 +198,24 @@ TEST_F(Flow, UnreadableSettingsAreReportedOnceAndNothingIsClaimedOrStarted) {
     EXPECT_EQ(h.files.writes, 0);  // neither the history nor the settings are written over
 }
 
-TEST_F(Flow, WithoutADisplayTheSelectionDialogEndsTheRunWithAFailureStatus) {
+TEST_F(Flow, WithoutADisplayTheSelectionDialogEndsTheRunWithStatus2) {
     h.files.files["/p/Unit1.pas"] = "";
     h.Args({"/p/Unit1.pas"});
     h.gui.canShowWindows = false;
-    EXPECT_NE(h.Run(), 0);
+    // Its own status, not the main window's 1: the run ends before the main
+    // window would be needed.
+    EXPECT_EQ(h.Run(), 2);
     EXPECT_EQ(h.gui.CountEvents("modal:ForceOpenVerSelDlg"), 0);
+    EXPECT_EQ(h.gui.CountEvents("main:MainFm"), 0);
+    EXPECT_TRUE(h.Main().Form().Closed());
     EXPECT_TRUE(h.sys.starts.empty());
+}
+
+TEST_F(Flow, WithoutADisplayARunThatNeedsTheMainWindowEndsWithStatus1) {
+    h.gui.canShowWindows = false;
+    EXPECT_EQ(h.Run(), 1);
+    EXPECT_EQ(h.Panel(), "Delphi ?");  // its show event ran, as it does before any showing
+    EXPECT_EQ(h.gui.CountEvents("main:MainFm"), 0);
 }
 
 TEST_F(Flow, WithoutADisplayAStartedLaunchStillSucceeds) {

@@ -3,7 +3,6 @@
 // The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
 // macros (None) and types (Font) would break them.
 #include "platform/FileNames.h"
-#include "platform/fltk/FltkGuard.h"
 #include "platform/fltk/FltkStyle.h"
 #include "platform/fltk/FltkText.h"
 #include "platform/fltk/FltkWidgets.h"
@@ -107,15 +106,13 @@ public:
         return b;
     }
 
-    // Shows the box until it is answered; the answer, or the Esc answer when
-    // the run is ending.
+    // Shows the box until it is answered; the answer.
     int Run(Fl_Widget* focus) {
         window_->end();
-        if (AbortPending()) return escapeAnswer_;
         window_->set_modal();
         window_->show();
         if (focus) focus->take_focus();
-        while (window_->shown() && answer_ < 0 && !AbortPending()) Fl::wait();
+        while (window_->shown() && answer_ < 0) Fl::wait();
         window_->hide();
         Fl::flush();
         return answer_ < 0 ? escapeAnswer_ : answer_;
@@ -127,9 +124,9 @@ private:
         int answer;
     };
 
-    bool Enter() override { return PressFocusedButton(*window_, default_); }
-    void Escape() override { answer_ = escapeAnswer_; }
-    void CloseBox() override { answer_ = escapeAnswer_; }
+    bool Enter() noexcept override { return PressFocusedButton(*window_, default_); }
+    void Escape() noexcept override { answer_ = escapeAnswer_; }
+    void CloseBox() noexcept override { answer_ = escapeAnswer_; }
 
     int escapeAnswer_;
     int answer_ = -1;
@@ -236,7 +233,6 @@ std::optional<std::string> RunInputQuery(const std::string& caption, const std::
 }
 
 std::optional<std::string> RunOpenFile(const std::string& filter, const std::string& initialFile) {
-    if (AbortPending()) return std::nullopt;
     const std::string dir = ExtractFilePath(initialFile), name = ExtractFileName(initialFile);
     const bool dirExists = !dir.empty() && fl_filename_isdir(dir.c_str());
     const std::string patterns = FileChooserFilter(filter);

@@ -1,37 +1,27 @@
 // Every FLTK callback runs behind Guarded: FLTK is C-style code that an
-// exception must never unwind through. A request to end the run (AbortRun,
-// which the model lets through on purpose) is kept instead, every event loop
-// of this backend stops, and the loop that hands control back to the program
-// throws it again there. Other failures are reported on standard error.
-//
-// The launcher links its C++ runtime and unwinder statically, and this module
-// uses the shared ones FLTK needs, so an exception thrown on one side is
-// unwound on the other by a second copy of the unwinder. That copy keeps a
-// table it fills only when it first raises an exception itself; until then it
-// aborts the process on the other side's exceptions.
+// exception must never unwind through. Nothing the program does can throw
+// into this module (the window seam is noexcept, and the program's handlers
+// report their own failures), so what Guarded stops is a failure of the
+// module's own code, such as memory running out while a window is built: it
+// is said on standard error, the event is dropped and the windows go on.
 #pragma once
 
+#include <exception>
 #include <utility>
 
 namespace pivora::fltk {
 
-// Raises and catches one exception with the module's unwinder, so that it can
-// catch the program's. Called once, when the backend is made.
-void PrepareForProgramExceptions() noexcept;
-
-bool AbortPending();
-// Throws the kept AbortRun (once), if there is one. It was first raised by the
-// program, so the program's unwinder is ready for it.
-void RethrowPendingAbort();
-// Called in a catch block: keeps an AbortRun, reports anything else.
-void StopFailure() noexcept;
+// Says on standard error that a failure was stopped; `what` may be null.
+void ReportStoppedFailure(const char* what) noexcept;
 
 template <class F>
 void Guarded(F&& f) noexcept {
     try {
         std::forward<F>(f)();
+    } catch (const std::exception& e) {
+        ReportStoppedFailure(e.what());
     } catch (...) {
-        StopFailure();
+        ReportStoppedFailure(nullptr);
     }
 }
 

@@ -2,6 +2,7 @@
 // launcher loads only when a window must really be shown. Its one entry point
 // is pivora_create_fltk_backend.
 #include <memory>
+#include <new>
 
 #include "platform/Gui.h"
 #include "platform/HeadlessGui.h"
@@ -18,62 +19,45 @@ namespace {
 
 class FltkGui final : public GuiBackend {
 public:
-    bool CanShowWindows() override {
-        if (!OpenDisplay()) return false;
-        InitStyle();
-        InstallWindowIcon();
-        return true;
+    bool CanShowWindows() noexcept override {
+        bool shown = false;
+        Guarded([&] {
+            if (!OpenDisplay()) return;
+            InitStyle();
+            InstallWindowIcon();
+            shown = true;
+        });
+        return shown;
     }
 
-    // Nothing thrown here may reach the program (see FltkGuard.h): a failure
-    // of the toolkit falls back to what is done without a display.
-    std::unique_ptr<WindowPeer> Realize(WindowModel& window) override {
+    // A failure of the toolkit falls back to what is done without a display.
+    std::unique_ptr<WindowPeer> Realize(WindowModel& window) noexcept override {
         // FLTK would end the process on drawing without a display.
-        if (CanShowWindows()) {
-            try {
-                return RealizeWindow(window);
-            } catch (...) {
-                StopFailure();
-            }
-        }
-        return headless_.Realize(window);
+        std::unique_ptr<WindowPeer> peer;
+        if (CanShowWindows()) Guarded([&] { peer = RealizeWindow(window); });
+        return peer ? std::move(peer) : headless_.Realize(window);
     }
 
-    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) override {
-        if (CanShowWindows()) {
-            try {
-                return RunMessageBox(type, buttons, text);
-            } catch (...) {
-                StopFailure();
-            }
-        }
-        return headless_.MessageBox(type, buttons, text);
+    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept override {
+        std::optional<MsgResult> answer;
+        if (CanShowWindows()) Guarded([&] { answer = RunMessageBox(type, buttons, text); });
+        return answer ? *answer : headless_.MessageBox(type, buttons, text);
     }
 
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
-                                          const std::string& initial) override {
-        if (CanShowWindows()) {
-            try {
-                return RunInputQuery(caption, prompt, initial);
-            } catch (...) {
-                StopFailure();
-            }
-        }
-        return std::nullopt;
+                                          const std::string& initial) noexcept override {
+        std::optional<std::string> typed;
+        if (CanShowWindows()) Guarded([&] { typed = RunInputQuery(caption, prompt, initial); });
+        return typed;
     }
 
-    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) override {
-        if (CanShowWindows()) {
-            try {
-                return RunOpenFile(filter, initialFile);
-            } catch (...) {
-                StopFailure();
-            }
-        }
-        return std::nullopt;
+    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) noexcept override {
+        std::optional<std::string> chosen;
+        if (CanShowWindows()) Guarded([&] { chosen = RunOpenFile(filter, initialFile); });
+        return chosen;
     }
 
-    void RunMainWindow(WindowModel&, WindowPeer& peer) override {
+    void RunMainWindow(WindowModel&, WindowPeer& peer) noexcept override {
         if (CanShowWindows()) RunAsMainWindow(peer);
     }
 
@@ -86,12 +70,6 @@ private:
 
 }  // namespace pivora::fltk
 
-extern "C" __attribute__((visibility("default"))) pivora::GuiBackend* pivora_create_fltk_backend() {
-    try {
-        pivora::fltk::PrepareForProgramExceptions();
-
-        return new pivora::fltk::FltkGui();
-    } catch (...) {
-        return nullptr;
-    }
+extern "C" __attribute__((visibility("default"))) pivora::GuiBackend* pivora_create_fltk_backend() noexcept {
+    return new (std::nothrow) pivora::fltk::FltkGui();
 }

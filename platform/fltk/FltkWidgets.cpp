@@ -2,7 +2,6 @@
 
 // The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
 // macros (None) and types (Font) would break them.
-#include "platform/fltk/FltkGuard.h"
 #include "platform/fltk/FltkStyle.h"
 
 #include <FL/Fl.H>
@@ -167,15 +166,13 @@ DialogWindow::DialogWindow(int x, int y, int w, int h, DialogKeys& keys)
     : Fl_Double_Window(x, y, w, h), keys_(keys) {
     color(FaceColor());
     callback(
-        [](Fl_Widget* w, void*) {
+        [](Fl_Widget* w, void*) noexcept {
             auto* self = static_cast<DialogWindow*>(w);
-            Guarded([&] {
-                // FLTK calls this for Esc nobody took as well as for the closing box.
-                if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape)
-                    self->keys_.Escape();
-                else
-                    self->keys_.CloseBox();
-            });
+            // FLTK calls this for Esc nobody took as well as for the closing box.
+            if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape)
+                self->keys_.Escape();
+            else
+                self->keys_.CloseBox();
         },
         nullptr);
 }
@@ -184,11 +181,9 @@ int DialogWindow::handle(int event) {
     if (event == FL_SHORTCUT && !Fl::event_state(FL_ALT | FL_CTRL | FL_META)) {
         const int key = Fl::event_key();
         if (key == FL_Enter || key == FL_KP_Enter) {
-            bool used = false;
-            Guarded([&] { used = keys_.Enter(); });
-            if (used) return 1;
+            if (keys_.Enter()) return 1;
         } else if (key == FL_Escape) {
-            Guarded([&] { keys_.Escape(); });
+            keys_.Escape();
             return 1;
         }
     }

@@ -50,14 +50,15 @@ protected:
     void draw() override;
 };
 
-// What a dialog window does with the keys and the closing box.
+// What a dialog window does with the keys and the closing box. Called from
+// FLTK's event handling, through which nothing may be thrown.
 class DialogKeys {
 public:
     // Enter: the focused push button, else the default one. False when
     // neither exists.
-    virtual bool Enter() = 0;
-    virtual void Escape() = 0;
-    virtual void CloseBox() = 0;
+    virtual bool Enter() noexcept = 0;
+    virtual void Escape() noexcept = 0;
+    virtual void CloseBox() noexcept = 0;
 
 protected:
     ~DialogKeys() = default;

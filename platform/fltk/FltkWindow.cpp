@@ -45,24 +45,23 @@ public:
     explicit Peer(WindowModel& model);
     ~Peer() override;
 
-    // Called by the program: nothing thrown here may reach it (FltkGuard.h),
-    // except the AbortRun the program itself raised.
-    void CaptionChanged(int control) override { Guarded([&] { ShowCaption(control); }); }
-    void ItemIndexChanged(int control) override { Guarded([&] { ShowItemIndex(control); }); }
-    void RunModal() override;
-    void BringToFront() override {
+    // Called by the program: nothing thrown here may reach it (FltkGuard.h).
+    void CaptionChanged(int control) noexcept override { Guarded([&] { ShowCaption(control); }); }
+    void ItemIndexChanged(int control) noexcept override { Guarded([&] { ShowItemIndex(control); }); }
+    void RunModal() noexcept override;
+    void BringToFront() noexcept override {
         Guarded([&] {
             if (window_->shown()) ActivateWindow(*window_);
         });
     }
-    void Closed() override { Guarded([&] { window_->hide(); }); }
+    void Closed() noexcept override { Guarded([&] { window_->hide(); }); }
 
-    void RunAsMain();
+    void RunAsMain() noexcept;
 
 private:
-    bool Enter() override;
-    void Escape() override;
-    void CloseBox() override;
+    bool Enter() noexcept override;
+    void Escape() noexcept override;
+    void CloseBox() noexcept override;
 
     void BuildMenu(const std::vector<MenuCell>& plan, int width);
     void BuildChildren(const layout::Control* parent);
@@ -73,10 +72,10 @@ private:
     void ShowAndFocus();
     Binding* Bind(int control, int item = -1);
 
-    static void OnClick(Fl_Widget* w, void* data);
-    static void OnEdit(Fl_Widget* w, void* data);
-    static void OnRadio(Fl_Widget* w, void* data);
-    static void OnMenu(Fl_Widget* w, void* data);
+    static void OnClick(Fl_Widget* w, void* data) noexcept;
+    static void OnEdit(Fl_Widget* w, void* data) noexcept;
+    static void OnRadio(Fl_Widget* w, void* data) noexcept;
+    static void OnMenu(Fl_Widget* w, void* data) noexcept;
 
     WindowModel& model_;
     const layout::Form& form_;
@@ -307,34 +306,29 @@ void Peer::ShowAndFocus() {
     if (first) first->take_focus();
 }
 
-void Peer::RunModal() {
-    RethrowPendingAbort();
+void Peer::RunModal() noexcept {
     Guarded([&] {
         window_->set_modal();
         ShowAndFocus();
-        while (window_->shown() && model_.ModalResult() == layout::ModalResult::None && !AbortPending())
-            Fl::wait();
+        while (window_->shown() && model_.ModalResult() == layout::ModalResult::None) Fl::wait();
         window_->hide();
         Fl::flush();
     });
-    RethrowPendingAbort();
 }
 
-void Peer::RunAsMain() {
+void Peer::RunAsMain() noexcept {
     isMain_ = true;
-    RethrowPendingAbort();
     Guarded([&] {
         ShowAndFocus();
-        while (!model_.Closed() && window_->shown() && !AbortPending()) Fl::wait();
+        while (!model_.Closed() && window_->shown()) Fl::wait();
         window_->hide();
         Fl::flush();
     });
-    RethrowPendingAbort();
 }
 
-bool Peer::Enter() { return PressFocusedButton(*window_, defaultButton_); }
+bool Peer::Enter() noexcept { return PressFocusedButton(*window_, defaultButton_); }
 
-void Peer::Escape() {
+void Peer::Escape() noexcept {
     if (cancelButton_ && cancelButton_->active_r()) {
         cancelButton_->do_callback();
         return;
@@ -344,14 +338,16 @@ void Peer::Escape() {
     if (!isMain_) model_.UserDismissed();
 }
 
-void Peer::CloseBox() { model_.UserDismissed(); }
+void Peer::CloseBox() noexcept { model_.UserDismissed(); }
 
-void Peer::OnClick(Fl_Widget*, void* data) {
+// The model's methods throw nothing; only what this module builds itself
+// (the edit's text, its fonts) needs a guard.
+void Peer::OnClick(Fl_Widget*, void* data) noexcept {
     auto* b = static_cast<Binding*>(data);
-    Guarded([&] { b->peer->model_.UserClicked(b->control); });
+    b->peer->model_.UserClicked(b->control);
 }
 
-void Peer::OnEdit(Fl_Widget* w, void* data) {
+void Peer::OnEdit(Fl_Widget* w, void* data) noexcept {
     auto* b = static_cast<Binding*>(data);
     Guarded([&] {
         b->peer->model_.UserEdited(b->control, static_cast<Fl_Input*>(w)->value());
@@ -361,23 +357,21 @@ void Peer::OnEdit(Fl_Widget* w, void* data) {
     });
 }
 
-void Peer::OnRadio(Fl_Widget* w, void* data) {
+void Peer::OnRadio(Fl_Widget* w, void* data) noexcept {
     auto* b = static_cast<Binding*>(data);
-    Guarded([&] {
-        if (static_cast<Fl_Button*>(w)->value()) b->peer->model_.UserSelected(b->control, b->item);
-    });
+    if (static_cast<Fl_Button*>(w)->value()) b->peer->model_.UserSelected(b->control, b->item);
 }
 
-void Peer::OnMenu(Fl_Widget*, void* data) {
+void Peer::OnMenu(Fl_Widget*, void* data) noexcept {
     auto* b = static_cast<Binding*>(data);
-    Guarded([&] { b->peer->model_.UserChoseMenu(b->item); });
+    b->peer->model_.UserChoseMenu(b->item);
 }
 
 }  // namespace
 
 std::unique_ptr<WindowPeer> RealizeWindow(WindowModel& model) { return std::make_unique<Peer>(model); }
 
-void RunAsMainWindow(WindowPeer& peer) {
+void RunAsMainWindow(WindowPeer& peer) noexcept {
     if (auto* p = dynamic_cast<Peer*>(&peer)) p->RunAsMain();
 }
 

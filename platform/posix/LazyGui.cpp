@@ -26,7 +26,7 @@ LazyGui::~LazyGui() {
     fltk_.reset();
 }
 
-GuiBackend& LazyGui::Backend() {
+GuiBackend& LazyGui::Backend() noexcept {
     if (!tried_) {
         tried_ = true;
         const char* display = std::getenv("DISPLAY");
@@ -54,23 +54,24 @@ GuiBackend& LazyGui::Backend() {
     return headless_;
 }
 
-bool LazyGui::CanShowWindows() { return Backend().CanShowWindows(); }
+bool LazyGui::CanShowWindows() noexcept { return Backend().CanShowWindows(); }
 
-std::unique_ptr<WindowPeer> LazyGui::Realize(WindowModel& window) { return Backend().Realize(window); }
+std::unique_ptr<WindowPeer> LazyGui::Realize(WindowModel& window) noexcept { return Backend().Realize(window); }
 
-MsgResult LazyGui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) {
+MsgResult LazyGui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept {
     return Backend().MessageBox(type, buttons, text);
 }
 
 std::optional<std::string> LazyGui::InputQuery(const std::string& caption, const std::string& prompt,
-                                               const std::string& initial) {
+                                               const std::string& initial) noexcept {
     return Backend().InputQuery(caption, prompt, initial);
 }
 
-std::optional<std::string> LazyGui::OpenFile(const std::string& filter, const std::string& initialFile) {
+std::optional<std::string> LazyGui::OpenFile(const std::string& filter,
+                                             const std::string& initialFile) noexcept {
     return Backend().OpenFile(filter, initialFile);
 }
 
-void LazyGui::RunMainWindow(WindowModel& main, WindowPeer& peer) { Backend().RunMainWindow(main, peer); }
+void LazyGui::RunMainWindow(WindowModel& main, WindowPeer& peer) noexcept { Backend().RunMainWindow(main, peer); }
 
 }  // namespace pivora

@@ -16,16 +16,16 @@ public:
     explicit LazyGui(std::string exePath);
     ~LazyGui() override;
 
-    bool CanShowWindows() override;
-    std::unique_ptr<WindowPeer> Realize(WindowModel& window) override;
-    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) override;
+    bool CanShowWindows() noexcept override;
+    std::unique_ptr<WindowPeer> Realize(WindowModel& window) noexcept override;
+    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept override;
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
-                                          const std::string& initial) override;
-    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) override;
-    void RunMainWindow(WindowModel& main, WindowPeer& peer) override;
+                                          const std::string& initial) noexcept override;
+    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) noexcept override;
+    void RunMainWindow(WindowModel& main, WindowPeer& peer) noexcept override;
 
 private:
-    GuiBackend& Backend();  // the FLTK backend when it can show windows, else the headless one
+    GuiBackend& Backend() noexcept;  // the FLTK backend when it can show windows, else the headless one
 
     std::string exePath_;
     bool tried_ = false;

@@ -7,11 +7,11 @@ namespace pivora {
 class ScriptedPeer final : public WindowPeer {
 public:
     ScriptedPeer(ScriptedGui& gui, Window& window) : gui_(gui), window_(window) {}
-    void CaptionChanged(int) override {}
-    void ItemIndexChanged(int) override {}
-    void RunModal() override { gui_.RunModal(window_); }
-    void BringToFront() override { gui_.events.push_back(std::string("front:") + window_.Layout().name); }
-    void Closed() override { gui_.events.push_back(std::string("closed:") + window_.Layout().name); }
+    void CaptionChanged(int) noexcept override {}
+    void ItemIndexChanged(int) noexcept override {}
+    void RunModal() noexcept override { gui_.RunModal(window_); }
+    void BringToFront() noexcept override { gui_.events.push_back(std::string("front:") + window_.Layout().name); }
+    void Closed() noexcept override { gui_.events.push_back(std::string("closed:") + window_.Layout().name); }
 
 private:
     ScriptedGui& gui_;
@@ -50,12 +50,12 @@ void ScriptedGui::NoteUnusedScript() {
     mainActions_.clear();
 }
 
-std::unique_ptr<WindowPeer> ScriptedGui::Realize(WindowModel& window) {
+std::unique_ptr<WindowPeer> ScriptedGui::Realize(WindowModel& window) noexcept {
     // Every model the launcher hands over is one of its Windows.
     return std::make_unique<ScriptedPeer>(*this, static_cast<Window&>(window));
 }
 
-void ScriptedGui::RunModal(Window& window) {
+void ScriptedGui::RunModal(Window& window) noexcept {
     const std::string name = window.Layout().name;
     events.push_back("modal:" + name);
     auto& queue = modalActions_[name];
@@ -74,7 +74,7 @@ void ScriptedGui::RunModal(Window& window) {
     }
 }
 
-MsgResult ScriptedGui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) {
+MsgResult ScriptedGui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept {
     events.push_back("message:" + text);
     messages.push_back({type, buttons, text});
     if (messageAnswers_.empty()) {
@@ -94,7 +94,7 @@ MsgResult ScriptedGui::MessageBox(MsgType type, MsgButtons buttons, const std::s
 }
 
 std::optional<std::string> ScriptedGui::InputQuery(const std::string& caption, const std::string& prompt,
-                                                   const std::string& initial) {
+                                                   const std::string& initial) noexcept {
     events.push_back("input:" + caption + "|" + prompt + "|" + initial);
     if (inputAnswers_.empty()) {
         unscripted.push_back("an input box was shown but not scripted: " + caption);
@@ -105,7 +105,8 @@ std::optional<std::string> ScriptedGui::InputQuery(const std::string& caption, c
     return r;
 }
 
-std::optional<std::string> ScriptedGui::OpenFile(const std::string& filter, const std::string& initialFile) {
+std::optional<std::string> ScriptedGui::OpenFile(const std::string& filter,
+                                                  const std::string& initialFile) noexcept {
     events.push_back("open:" + initialFile);
     openFileRequests.emplace_back(filter, initialFile);
     if (openFileAnswers_.empty()) {
@@ -117,7 +118,7 @@ std::optional<std::string> ScriptedGui::OpenFile(const std::string& filter, cons
     return r;
 }
 
-void ScriptedGui::RunMainWindow(WindowModel& main, WindowPeer&) {
+void ScriptedGui::RunMainWindow(WindowModel& main, WindowPeer&) noexcept {
     Window& window = static_cast<Window&>(main);
     events.push_back(std::string("main:") + window.Layout().name);
     while (!mainActions_.empty() && !window.Closed()) {

@@ -62,13 +62,13 @@ public:
     void NoteUnusedScript();
 
     // GuiBackend
-    bool CanShowWindows() override { return canShowWindows; }
-    std::unique_ptr<WindowPeer> Realize(WindowModel& window) override;
-    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) override;
+    bool CanShowWindows() noexcept override { return canShowWindows; }
+    std::unique_ptr<WindowPeer> Realize(WindowModel& window) noexcept override;
+    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept override;
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
-                                          const std::string& initial) override;
-    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) override;
-    void RunMainWindow(WindowModel& main, WindowPeer& peer) override;
+                                          const std::string& initial) noexcept override;
+    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) noexcept override;
+    void RunMainWindow(WindowModel& main, WindowPeer& peer) noexcept override;
 
 private:
     friend class ScriptedPeer;
@@ -76,7 +76,7 @@ private:
         std::optional<std::string> text;  // none: any text
         MsgResult answer;
     };
-    void RunModal(Window& window);
+    void RunModal(Window& window) noexcept;
 
     std::deque<MessageAnswer> messageAnswers_;
     std::deque<std::optional<std::string>> inputAnswers_;

@@ -51,19 +51,23 @@ public:
                              .font = kQueryFont, .activeControl = "Edit", .controls = controls_};
     }
 
-    const layout::Form& Layout() const override { return form_; }
-    const std::string& Caption(int control) const override { return texts_.at(static_cast<std::size_t>(control)); }
-    int ItemIndex(int) const override { return -1; }
-    layout::ModalResult ModalResult() const override { return result_; }
-    bool Closed() const override { return false; }
-    void UserEdited(int control, std::string text) override { texts_.at(static_cast<std::size_t>(control)) = std::move(text); }
-    void UserSelected(int, int) override {}
-    void UserClicked(int control) override {
+    const layout::Form& Layout() const noexcept override { return form_; }
+    const std::string& Caption(int control) const noexcept override {
+        return texts_.at(static_cast<std::size_t>(control));
+    }
+    int ItemIndex(int) const noexcept override { return -1; }
+    layout::ModalResult ModalResult() const noexcept override { return result_; }
+    bool Closed() const noexcept override { return false; }
+    void UserEdited(int control, std::string text) noexcept override {
+        texts_.at(static_cast<std::size_t>(control)) = std::move(text);
+    }
+    void UserSelected(int, int) noexcept override {}
+    void UserClicked(int control) noexcept override {
         const auto r = controls_.at(static_cast<std::size_t>(control)).modalResult;
         if (r != layout::ModalResult::None) result_ = r;
     }
-    void UserChoseMenu(int) override {}
-    void UserDismissed() override { result_ = layout::ModalResult::Cancel; }
+    void UserChoseMenu(int) noexcept override {}
+    void UserDismissed() noexcept override { result_ = layout::ModalResult::Cancel; }
 
     const std::string& Text() const { return texts_[1]; }
 
@@ -172,7 +176,7 @@ void Win32Gui::EnsureClasses() {
     ::RegisterClassExW(&panel);
 }
 
-std::unique_ptr<WindowPeer> Win32Gui::Realize(WindowModel& window) {
+std::unique_ptr<WindowPeer> Win32Gui::Realize(WindowModel& window) noexcept {
     EnsureClasses();
     return std::make_unique<Win32Window>(*this, window);
 }
@@ -184,23 +188,22 @@ HWND Win32Gui::ActiveOwner() const {
     return nullptr;
 }
 
-void Win32Gui::RethrowAbort() {
-    if (!pendingAbort_) return;
-    const AbortRun abort = *pendingAbort_;
-    pendingAbort_.reset();
-    throw abort;
-}
-
-void Win32Gui::ReportFailure(const char* what) {
+void Win32Gui::ReportFailure(const char* what) noexcept {
     if (reporting_) return;  // a failure while one is being shown waits its turn
     reporting_ = true;
-    const std::wstring text = WideFromUtf8(what ? what : "");
     HWND owner = ActiveOwner();
-    ::MessageBoxW(owner, text.c_str(), L"エラー", MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL | MB_SETFOREGROUND));
+    const UINT flags = MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL | MB_SETFOREGROUND);
+    try {
+        const std::wstring text = WideFromUtf8(what ? what : "予期しないエラーが発生しました。");
+        ::MessageBoxW(owner, text.c_str(), L"エラー", flags);
+    } catch (...) {
+        // No memory even for the text: the box still says that something failed.
+        ::MessageBoxW(owner, L"", L"エラー", flags);
+    }
     reporting_ = false;
 }
 
-MsgResult Win32Gui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) {
+MsgResult Win32Gui::MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept {
     UINT flags = buttons == MsgButtons::YesNo ? MB_YESNO : MB_OK;
     const wchar_t* title = L"Pivora";
     switch (type) {
@@ -227,7 +230,7 @@ MsgResult Win32Gui::MessageBox(MsgType type, MsgButtons buttons, const std::stri
 }
 
 std::optional<std::string> Win32Gui::InputQuery(const std::string& caption, const std::string& prompt,
-                                                const std::string& initial) {
+                                                const std::string& initial) noexcept {
     EnsureClasses();
     QueryModel query(caption, prompt, initial);
     {
@@ -238,7 +241,8 @@ std::optional<std::string> Win32Gui::InputQuery(const std::string& caption, cons
     return query.Text();
 }
 
-std::optional<std::string> Win32Gui::OpenFile(const std::string& filter, const std::string& initialFile) {
+std::optional<std::string> Win32Gui::OpenFile(const std::string& filter,
+                                              const std::string& initialFile) noexcept {
     HMODULE comdlg = Library(L"comdlg32.dll");
     auto getOpenFileName = comdlg ? reinterpret_cast<GetOpenFileNameWFn>(
                                         reinterpret_cast<void*>(::GetProcAddress(comdlg, "GetOpenFileNameW")))
@@ -277,6 +281,8 @@ std::optional<std::string> Win32Gui::OpenFile(const std::string& filter, const s
     return std::nullopt;
 }
 
-void Win32Gui::RunMainWindow(WindowModel&, WindowPeer& peer) { static_cast<Win32Window&>(peer).RunMain(); }
+void Win32Gui::RunMainWindow(WindowModel&, WindowPeer& peer) noexcept {
+    static_cast<Win32Window&>(peer).RunMain();
+}
 
 }  // namespace pivora

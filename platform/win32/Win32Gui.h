@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/Application.h"
 #include "platform/Gui.h"
 #include "platform/win32/Win32Api.h"
 
@@ -19,24 +18,20 @@ public:
     Win32Gui();
     ~Win32Gui() override;
 
-    bool CanShowWindows() override { return true; }
-    std::unique_ptr<WindowPeer> Realize(WindowModel& window) override;
-    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) override;
+    bool CanShowWindows() noexcept override { return true; }
+    std::unique_ptr<WindowPeer> Realize(WindowModel& window) noexcept override;
+    MsgResult MessageBox(MsgType type, MsgButtons buttons, const std::string& text) noexcept override;
     std::optional<std::string> InputQuery(const std::string& caption, const std::string& prompt,
-                                          const std::string& initial) override;
-    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) override;
-    void RunMainWindow(WindowModel& main, WindowPeer& peer) override;
+                                          const std::string& initial) noexcept override;
+    std::optional<std::string> OpenFile(const std::string& filter, const std::string& initialFile) noexcept override;
+    void RunMainWindow(WindowModel& main, WindowPeer& peer) noexcept override;
 
     // For the windows: the window that a message box or a dialog belongs to.
     HWND ActiveOwner() const;
-    // A request to end the run raised inside a window procedure waits here until
-    // the message loop is left, and is then thrown on, outside Windows' frames.
-    void KeepAbort(const AbortRun& abort) { if (!pendingAbort_) pendingAbort_ = abort; }
-    bool AbortPending() const { return pendingAbort_.has_value(); }
-    void RethrowAbort();
-    // The last resort for a failure inside a window procedure: an error box,
-    // then the program goes on.
-    void ReportFailure(const char* what);
+    // A failure of this backend's own (the program's handlers report theirs
+    // themselves): an error box, then the program goes on. `what` may be null
+    // for a failure that carries no text.
+    void ReportFailure(const char* what) noexcept;
 
     HINSTANCE Instance() const { return instance_; }
 
@@ -46,7 +41,6 @@ private:
     HINSTANCE instance_;
     bool classesRegistered_ = false;
     bool reporting_ = false;
-    std::optional<AbortRun> pendingAbort_;
 };
 
 // "description|pattern|..." as the file dialog wants it: NUL-separated, two NULs at the end.

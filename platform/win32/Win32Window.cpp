@@ -372,7 +372,7 @@ std::wstring Win32Window::WindowTextOf(HWND hwnd) const {
     return text;
 }
 
-void Win32Window::CaptionChanged(int control) {
+void Win32Window::CaptionChanged(int control) noexcept {
     HWND hwnd = ControlHandle(control);
     if (!hwnd) return;
     const std::wstring text = WideFromUtf8(model_.Caption(control));
@@ -383,7 +383,7 @@ void Win32Window::CaptionChanged(int control) {
     if (form_.controls[static_cast<std::size_t>(control)].kind == Kind::Panel) ::InvalidateRect(hwnd, nullptr, TRUE);
 }
 
-void Win32Window::ItemIndexChanged(int control) { SyncRadios(control); }
+void Win32Window::ItemIndexChanged(int control) noexcept { SyncRadios(control); }
 
 void Win32Window::SyncRadios(int control) {
     if (control < 0 || static_cast<std::size_t>(control) >= controls_.size()) return;
@@ -436,7 +436,7 @@ int Win32Window::ControlOf(HWND child) const {
     return -1;
 }
 
-void Win32Window::RunModal() {
+void Win32Window::RunModal() noexcept {
     if (!Create()) return;
     modal_ = true;
     // Like a dialog box: the other windows of the program wait until it closes.
@@ -448,7 +448,7 @@ void Win32Window::RunModal() {
     bool quit = false;
     WPARAM quitCode = 0;
     MSG msg{};
-    while (model_.ModalResult() == layout::ModalResult::None && !gui_.AbortPending()) {
+    while (model_.ModalResult() == layout::ModalResult::None) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             quit = true;
@@ -468,28 +468,26 @@ void Win32Window::RunModal() {
     ::ShowWindow(hwnd_, SW_HIDE);
     modal_ = false;
     if (quit) ::PostQuitMessage(static_cast<int>(quitCode));
-    gui_.RethrowAbort();
 }
 
-void Win32Window::RunMain() {
+void Win32Window::RunMain() noexcept {
     if (!Create()) return;
     ShowAndFocus();
     MSG msg{};
-    while (!model_.Closed() && !gui_.AbortPending()) {
+    while (!model_.Closed()) {
         const BOOL got = ::GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0 || got == -1) break;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }
     if (hwnd_) ::ShowWindow(hwnd_, SW_HIDE);
-    gui_.RethrowAbort();
 }
 
-void Win32Window::BringToFront() {
+void Win32Window::BringToFront() noexcept {
     if (hwnd_ && ::IsWindowVisible(hwnd_)) ::SetForegroundWindow(hwnd_);
 }
 
-void Win32Window::Closed() {
+void Win32Window::Closed() noexcept {
     if (!hwnd_) return;
     ::ShowWindow(hwnd_, SW_HIDE);
     ::PostMessageW(hwnd_, WM_NULL, 0, 0);  // the loop looks at the model again
@@ -643,15 +641,14 @@ LRESULT CALLBACK Win32Window::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp
     }
     Win32Window* self = PeerOf(hwnd);
     if (!self || self->hwnd_ != hwnd) return ::DefWindowProcW(hwnd, msg, wp, lp);
-    // Nothing thrown may unwind through Windows' own frames.
+    // Nothing thrown may unwind through Windows' own frames. The model throws
+    // nothing; what is stopped here is a failure of this backend's own code.
     try {
         return self->HandleForm(msg, wp, lp);
-    } catch (const AbortRun& abort) {
-        self->gui_.KeepAbort(abort);
     } catch (const std::exception& e) {
         self->gui_.ReportFailure(e.what());
     } catch (...) {
-        self->gui_.ReportFailure("予期しないエラーが発生しました。");
+        self->gui_.ReportFailure(nullptr);
     }
     return 0;
 }
@@ -683,14 +680,11 @@ LRESULT CALLBACK Win32Window::PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
             default:
                 break;
         }
-    } catch (const AbortRun& abort) {
-        if (self) self->gui_.KeepAbort(abort);
-        return 0;
     } catch (const std::exception& e) {
         if (self) self->gui_.ReportFailure(e.what());
         return 0;
     } catch (...) {
-        if (self) self->gui_.ReportFailure("予期しないエラーが発生しました。");
+        if (self) self->gui_.ReportFailure(nullptr);
         return 0;
     }
     return ::DefWindowProcW(hwnd, msg, wp, lp);

@@ -24,13 +24,13 @@ public:
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
 
-    void CaptionChanged(int control) override;
-    void ItemIndexChanged(int control) override;
-    void RunModal() override;
-    void BringToFront() override;
-    void Closed() override;
+    void CaptionChanged(int control) noexcept override;
+    void ItemIndexChanged(int control) noexcept override;
+    void RunModal() noexcept override;
+    void BringToFront() noexcept override;
+    void Closed() noexcept override;
     // Shows the window as the main window and runs events until the model closes.
-    void RunMain();
+    void RunMain() noexcept;
 
     HWND Handle() const { return hwnd_; }
     HWND ControlHandle(int control) const;
