@@ -2,7 +2,7 @@
 // window until it closes.
 #include "Pivora.h"
 
-#include "platform/NativePlatform.h"
+#include "platform/interface/NativePlatform.h"
 
 namespace pivora {
 

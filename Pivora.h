@@ -6,7 +6,7 @@
 #include "dialogs/DelphiReg.h"
 #include "launcher/ForceOpen.h"
 #include "launcher/Main.h"
-#include "platform/Application.h"
+#include "platform/interface/Application.h"
 
 namespace pivora {
 

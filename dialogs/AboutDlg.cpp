@@ -1,6 +1,6 @@
 #include "dialogs/AboutDlg.h"
 
-#include "platform/Application.h"
+#include "platform/interface/Application.h"
 
 namespace pivora {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "platform/Layout.h"
-#include "platform/VersionBlock.h"
-#include "platform/Window.h"
+#include "platform/interface/Layout.h"
+#include "platform/formats/VersionBlock.h"
+#include "platform/interface/Window.h"
 
 namespace pivora {
 

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "platform/Application.h"
-#include "platform/FileNames.h"
+#include "platform/interface/Application.h"
+#include "platform/formats/FileNames.h"
 
 namespace pivora {
 

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "launcher/Settings.h"
-#include "platform/Window.h"
+#include "platform/interface/Window.h"
 
 namespace pivora {
 

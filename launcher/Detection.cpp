@@ -4,10 +4,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/FileNames.h"
-#include "platform/FileSystem.h"
-#include "platform/IniFile.h"
-#include "platform/TextLines.h"
+#include "platform/formats/FileNames.h"
+#include "platform/interface/FileSystem.h"
+#include "platform/formats/IniFile.h"
+#include "platform/formats/TextLines.h"
 
 namespace pivora {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/Window.h"
+#include "platform/interface/Window.h"
 
 namespace pivora {
 

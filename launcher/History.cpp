@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <numeric>
 
-#include "platform/FileSystem.h"
-#include "platform/TextLines.h"
+#include "platform/interface/FileSystem.h"
+#include "platform/formats/TextLines.h"
 
 namespace pivora {
 

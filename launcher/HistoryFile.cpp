@@ -1,9 +1,9 @@
 #include "launcher/HistoryFile.h"
 
 
-#include "platform/Convert.h"
-#include "platform/FileNames.h"
-#include "platform/TextLines.h"
+#include "platform/formats/Convert.h"
+#include "platform/formats/FileNames.h"
+#include "platform/formats/TextLines.h"
 
 namespace pivora {
 

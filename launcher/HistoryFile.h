@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/System.h"
+#include "platform/interface/System.h"
 
 namespace pivora {
 

@@ -2,9 +2,9 @@
 
 #include "launcher/Detection.h"
 #include "launcher/ForceOpen.h"
-#include "platform/Application.h"
-#include "platform/Convert.h"
-#include "platform/FileNames.h"
+#include "platform/interface/Application.h"
+#include "platform/formats/Convert.h"
+#include "platform/formats/FileNames.h"
 
 namespace pivora {
 

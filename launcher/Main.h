@@ -9,7 +9,7 @@
 #include "launcher/Forms.h"
 #include "launcher/History.h"
 #include "launcher/Settings.h"
-#include "platform/Window.h"
+#include "platform/interface/Window.h"
 
 namespace pivora {
 

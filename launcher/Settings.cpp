@@ -2,8 +2,8 @@
 
 #include <stdexcept>
 
-#include "platform/FileNames.h"
-#include "platform/IniFile.h"
+#include "platform/formats/FileNames.h"
+#include "platform/formats/IniFile.h"
 
 namespace pivora {
 

@@ -8,9 +8,9 @@
 #include <string>
 
 #include "Pivora.h"
-#include "platform/scripted/FakeSystem.h"
-#include "platform/scripted/MemoryFiles.h"
-#include "platform/scripted/ScriptedGui.h"
+#include "tests/scripted/FakeSystem.h"
+#include "tests/scripted/MemoryFiles.h"
+#include "tests/scripted/ScriptedGui.h"
 
 namespace pivora::testing {
 

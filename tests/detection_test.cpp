@@ -3,9 +3,9 @@
 
 #include "CorpusFiles.h"
 #include "launcher/Detection.h"
-#include "platform/FileNames.h"
-#include "platform/FileSystem.h"
-#include "platform/scripted/MemoryFiles.h"
+#include "platform/formats/FileNames.h"
+#include "platform/interface/FileSystem.h"
+#include "tests/scripted/MemoryFiles.h"
 
 namespace pivora::testing {
 namespace {

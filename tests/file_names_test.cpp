@@ -2,7 +2,7 @@
 // system's idea of what is absolute.
 #include <gtest/gtest.h>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 
 namespace pivora::testing {
 namespace {

@@ -6,8 +6,8 @@
 
 #include "FlowHarness.h"
 #include "launcher/History.h"
-#include "platform/FileSystem.h"
-#include "platform/scripted/MemoryFiles.h"
+#include "platform/interface/FileSystem.h"
+#include "tests/scripted/MemoryFiles.h"
 
 namespace pivora::testing {
 namespace {

@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "CorpusFiles.h"
-#include "platform/FileSystem.h"
-#include "platform/IniFile.h"
+#include "platform/interface/FileSystem.h"
+#include "platform/formats/IniFile.h"
 
 namespace pivora::testing {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "FlowHarness.h"
 #include "launcher/Settings.h"
-#include "platform/scripted/MemoryFiles.h"
+#include "tests/scripted/MemoryFiles.h"
 
 namespace pivora::testing {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "VersionBlockBuilder.h"
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 
 namespace pivora::testing {
 namespace {

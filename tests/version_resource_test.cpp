@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 #include "resources/tools/VersionData.h"
 #include "resources/tools/VersionWriter.h"
 

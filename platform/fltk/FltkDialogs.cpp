@@ -2,7 +2,7 @@
 
 // The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
 // macros (None) and types (Font) would break them.
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/fltk/FltkStyle.h"
 #include "platform/fltk/FltkText.h"
 #include "platform/fltk/FltkWidgets.h"

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/Gui.h"
+#include "platform/interface/Gui.h"
 
 namespace pivora::fltk {
 

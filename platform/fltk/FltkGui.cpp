@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
-#include "platform/Gui.h"
-#include "platform/HeadlessGui.h"
+#include "platform/interface/Gui.h"
+#include "platform/headless/HeadlessGui.h"
 #include "platform/fltk/FltkDialogs.h"
 #include "platform/fltk/FltkGuard.h"
 #include "platform/fltk/FltkIcon.h"

@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "platform/Layout.h"
+#include "platform/interface/Layout.h"
 
 class Fl_Widget;
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/Layout.h"
+#include "platform/interface/Layout.h"
 
 namespace pivora::fltk {
 

@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/Gui.h"
+#include "platform/interface/Gui.h"
 
 namespace pivora::fltk {
 

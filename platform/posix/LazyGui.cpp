@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 
 #ifndef PIVORA_MODULE_DIR
 #define PIVORA_MODULE_DIR ""

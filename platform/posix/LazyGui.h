@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/HeadlessGui.h"
+#include "platform/headless/HeadlessGui.h"
 
 namespace pivora {
 

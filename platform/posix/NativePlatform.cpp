@@ -1,4 +1,4 @@
-#include "platform/NativePlatform.h"
+#include "platform/interface/NativePlatform.h"
 
 #include <libintl.h>
 

@@ -16,7 +16,7 @@
 #include <ctime>
 #include <thread>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 
 namespace pivora {
 

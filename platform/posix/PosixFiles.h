@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "platform/FileSystem.h"
+#include "platform/interface/FileSystem.h"
 
 namespace pivora {
 

@@ -9,7 +9,7 @@
 #include <ctime>
 #include <stdexcept>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/posix/CommandWords.h"
 #include "platform/posix/X11Keyboard.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/System.h"
+#include "platform/interface/System.h"
 
 namespace pivora {
 

@@ -1,6 +1,6 @@
 // Linux executables carry the version block in a section of their own, put
 // there by the build (resources/CMakeLists.txt).
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 #include "platform/posix/ElfSection.h"
 
 namespace pivora {

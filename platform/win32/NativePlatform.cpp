@@ -1,4 +1,4 @@
-#include "platform/NativePlatform.h"
+#include "platform/interface/NativePlatform.h"
 
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Gui.h"

@@ -4,7 +4,7 @@
 // VerQueryValueA makes; VersionBlock::Parse goes by the block's own length.
 #include <windows.h>
 
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 
 namespace pivora {
 

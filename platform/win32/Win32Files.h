@@ -2,7 +2,7 @@
 
 #include <atomic>
 
-#include "platform/FileSystem.h"
+#include "platform/interface/FileSystem.h"
 
 namespace pivora {
 

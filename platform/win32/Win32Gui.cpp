@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <array>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Window.h"
 

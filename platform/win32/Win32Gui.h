@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Gui.h"
+#include "platform/interface/Gui.h"
 #include "platform/win32/Win32Api.h"
 
 namespace pivora {

@@ -1,6 +1,6 @@
 #include "platform/win32/Win32System.h"
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/win32/Win32FileNameCompare.h"
 #include "platform/win32/Win32Handle.h"
 #include "platform/win32/Win32Text.h"

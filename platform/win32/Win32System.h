@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "platform/System.h"
+#include "platform/interface/System.h"
 
 namespace pivora {
 

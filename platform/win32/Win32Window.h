@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/Gui.h"
+#include "platform/interface/Gui.h"
 #include "platform/win32/Win32Api.h"
 
 namespace pivora {

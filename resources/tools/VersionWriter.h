@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 #include "resources/tools/VersionData.h"
 
 namespace pivora::resources {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
+#include "platform/interface/FileSystem.h"
 
 namespace pivora::fuzz {
 

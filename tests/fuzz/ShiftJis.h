@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 
 namespace pivora::fuzz {
 

@@ -31,9 +31,9 @@
 #include <vector>
 
 #include "launcher/Detection.h"
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/posix/PosixFiles.h"
-#include "platform/scripted/MemoryFiles.h"
+#include "tests/scripted/MemoryFiles.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/RecordingFiles.h"

@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "launcher/History.h"
-#include "platform/scripted/MemoryFiles.h"
+#include "tests/scripted/MemoryFiles.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzCheck.h"
 

@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/IniFile.h"
+#include "platform/formats/IniFile.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzCheck.h"
 #include "tests/fuzz/ProfileModel.h"

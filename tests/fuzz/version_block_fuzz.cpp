@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "dialogs/AboutDlg.h"
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/win32/WindowsArgs.h"
 #include "tests/fuzz/FuzzBytes.h"
 #include "tests/fuzz/FuzzCheck.h"

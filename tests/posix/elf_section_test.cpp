@@ -12,7 +12,7 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 #include "platform/posix/ElfSection.h"
 
 namespace pivora::testing {

@@ -1,4 +1,4 @@
-// The launcher's own profile reader and writer (platform/IniFile.h) side by
+// The launcher's own profile reader and writer (platform/formats/IniFile.h) side by
 // side with the system's GetPrivateProfileStringA / WritePrivateProfileStringA
 // on the same files: for each file, every value the system lists is read both
 // ways, then the same writes are made both ways and the results compared.
@@ -24,7 +24,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/IniFile.h"
+#include "platform/formats/IniFile.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/win32/Win32FileNameCompare.h"
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32System.h"

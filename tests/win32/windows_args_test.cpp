@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 #include "platform/win32/WindowsArgs.h"
 
 namespace pivora {

@@ -1,4 +1,4 @@
-#include "platform/Layout.h"
+#include "platform/interface/Layout.h"
 
 namespace pivora::layout {
 

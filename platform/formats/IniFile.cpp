@@ -1,9 +1,9 @@
-#include "platform/IniFile.h"
+#include "platform/formats/IniFile.h"
 
 #include <utility>
 
-#include "platform/Convert.h"
-#include "platform/FileSystem.h"
+#include "platform/formats/Convert.h"
+#include "platform/interface/FileSystem.h"
 
 namespace pivora {
 

@@ -55,10 +55,11 @@ public:
     virtual bool NonFileAt(const std::string& /*path*/) { return false; }
     // The whole file. Throws FileError when it cannot be opened or read.
     virtual std::string ReadFile(const std::string& path) = 0;
-    // Up to `count` bytes from the start of the file (fewer when it is shorter).
     // The whole file, perhaps mapped rather than copied (a large history is
     // read at every start). Throws FileError like ReadFile.
     virtual std::unique_ptr<FileBytes> ReadBytes(const std::string& path);
+    // Up to `count` bytes from the start of the file (fewer when it is shorter).
+    // Throws FileError like ReadFile.
     virtual std::string ReadPrefix(const std::string& path, std::size_t count) = 0;
     // Replaces the file with `data` through a temporary file beside it and a
     // rename, so readers see the old file or the new one, never a torn one.

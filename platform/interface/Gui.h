@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "Layout.h"
+#include "platform/interface/Layout.h"
 
 namespace pivora {
 

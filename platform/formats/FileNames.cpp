@@ -1,4 +1,4 @@
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 
 namespace pivora {
 

@@ -1,4 +1,4 @@
-#include "platform/HeadlessGui.h"
+#include "platform/headless/HeadlessGui.h"
 
 namespace pivora {
 

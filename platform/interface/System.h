@@ -38,11 +38,11 @@ public:
     // File names and registered paths are kept in the system's own bytes; the
     // windows speak UTF-8. These convert between the two (identity on Linux).
     virtual std::string ToUiText(const std::string& native) { return native; }
+    virtual std::string FromUiText(const std::string& ui) { return ui; }
     // The order of file names that the history is kept in: a total order, and
     // equality exactly when the file system takes two names for one file.
     // Byte-wise here; Windows ignores case, double-byte characters included.
     virtual int CompareFileNames(std::string_view a, std::string_view b) { return a.compare(b); }
-    virtual std::string FromUiText(const std::string& ui) { return ui; }
 };
 
 }  // namespace pivora

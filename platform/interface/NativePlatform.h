@@ -4,9 +4,9 @@
 
 #include <memory>
 
-#include "FileSystem.h"
-#include "Gui.h"
-#include "System.h"
+#include "platform/interface/FileSystem.h"
+#include "platform/interface/Gui.h"
+#include "platform/interface/System.h"
 
 namespace pivora {
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/Gui.h"
-#include "platform/Window.h"
+#include "platform/interface/Gui.h"
+#include "platform/interface/Window.h"
 
 namespace pivora {
 

@@ -1,4 +1,4 @@
-#include "platform/Convert.h"
+#include "platform/formats/Convert.h"
 
 #include <limits>
 

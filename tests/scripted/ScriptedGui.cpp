@@ -1,4 +1,4 @@
-#include "platform/scripted/ScriptedGui.h"
+#include "tests/scripted/ScriptedGui.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "platform/Window.h"
+#include "platform/interface/Window.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/Application.h"
+#include "platform/interface/Application.h"
 
 namespace pivora {
 

@@ -5,7 +5,7 @@
 #include <map>
 #include <set>
 
-#include "platform/FileSystem.h"
+#include "platform/interface/FileSystem.h"
 
 namespace pivora {
 

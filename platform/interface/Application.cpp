@@ -1,8 +1,8 @@
-#include "platform/Application.h"
+#include "platform/interface/Application.h"
 
 #include <cstdio>
 
-#include "platform/Window.h"
+#include "platform/interface/Window.h"
 
 namespace pivora {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "platform/Gui.h"
+#include "platform/interface/Gui.h"
 
 namespace pivora {
 

@@ -1,10 +1,10 @@
-#include "platform/scripted/MemoryFiles.h"
+#include "tests/scripted/MemoryFiles.h"
 
 #include <strings.h>
 
 #include <stdexcept>
 
-#include "platform/FileNames.h"
+#include "platform/formats/FileNames.h"
 
 namespace pivora {
 

@@ -6,9 +6,9 @@
 #include <optional>
 #include <string>
 
-#include "FileSystem.h"
-#include "Gui.h"
-#include "System.h"
+#include "platform/interface/FileSystem.h"
+#include "platform/interface/Gui.h"
+#include "platform/interface/System.h"
 
 namespace pivora {
 

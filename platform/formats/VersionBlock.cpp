@@ -1,4 +1,4 @@
-#include "platform/VersionBlock.h"
+#include "platform/formats/VersionBlock.h"
 
 #include <algorithm>
 #include <iterator>

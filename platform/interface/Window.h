@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "Gui.h"
+#include "platform/interface/Gui.h"
 
 namespace pivora {
 
