@@ -48,7 +48,7 @@ fi
 
 # Wine's own programs (the prefix's set-up, the services) run through the
 # 64-bit loader where there is one: they need not be 32-bit, and where 32-bit
-# code runs only emulated (see .ci/windows.sh) they would start slowly.
+# code runs only emulated (see tools/test-windows.sh) they would start slowly.
 boot_loader=$loader
 for l in /usr/lib/wine/wine64 wine64; do
     if command -v "$l" >/dev/null 2>&1 && "$l" --version >/dev/null 2>&1; then boot_loader=$(command -v "$l"); break; fi
