@@ -1,6 +1,8 @@
 #include "platform/win32/Win32Files.h"
 
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 #include "platform/win32/Win32Handle.h"
 #include "platform/win32/Win32Text.h"
@@ -42,6 +44,36 @@ void WriteAll(const UniqueFile& file, const std::string& data, const std::string
         if (!::WriteFile(file.get(), data.data() + done, chunk, &written, nullptr) || written == 0)
             Fail("に書き込めません。", path, ::GetLastError());
         done += written;
+    }
+}
+
+// Why the lock file could not be opened, and whether waiting can help.
+enum class OpenRefusal {
+    kHeld,      // another program has it: it may let go
+    kVanished,  // there is nothing there now: worth one more try at once
+    kFinal,     // waiting changes nothing
+};
+
+// A sharing violation is another program holding the file open and sharing
+// nothing. A denial is the same when the file was deleted while another
+// program had it open: every open of it is refused, even one asking for no
+// access, until that program closes it. Anything that opens for no access
+// is there to stay and the denial is its own (read-only, a folder, no right
+// to write); no file at all is the folder refusing a new one, unless a
+// deleted file has just gone.
+OpenRefusal ClassifyRefusedOpen(const std::string& path, DWORD error) {
+    if (error == ERROR_SHARING_VIOLATION) return OpenRefusal::kHeld;
+    if (error != ERROR_ACCESS_DENIED) return OpenRefusal::kFinal;
+    const UniqueFile probe(::CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (probe) return OpenRefusal::kFinal;
+    switch (::GetLastError()) {
+        case ERROR_ACCESS_DENIED:
+            return OpenRefusal::kHeld;
+        case ERROR_FILE_NOT_FOUND:
+            return OpenRefusal::kVanished;
+        default:
+            return OpenRefusal::kFinal;
     }
 }
 
@@ -145,16 +177,48 @@ std::string Win32Files::Stamp(const std::string& path) {
 }
 
 std::unique_ptr<FileLock> Win32Files::LockExclusive(const std::string& lockPath) {
-    UniqueFile file(::CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) Fail("を開けません。", lockPath, ::GetLastError());
-    // One byte at the start, waited for; the system releases it when this
-    // process ends, however it ends.
-    OVERLAPPED at{};
-    if (!::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &at))
-        Fail("をロックできません。", lockPath, ::GetLastError());
-    return std::make_unique<Win32Lock>(std::move(file));
+    // Polled, not waited for: a wait that ends after a time takes an
+    // overlapped request, cancelled against a grant that may come the same
+    // instant, and Wine never completes such a request once it has to wait.
+    const auto giveUp = std::chrono::steady_clock::now() + lockPatience_;
+    DWORD pause = 1;
+    auto waitOrGiveUp = [&] {
+        if (std::chrono::steady_clock::now() >= giveUp)
+            throw FileInUse("ファイル [" + Utf8FromAnsi(lockPath) + "] は他のプログラムが使用中です。");
+        ++lockWaits_;
+        ::Sleep(pause);
+        pause = std::min<DWORD>(pause * 2, 16);
+    };
+    bool vanishedOnce = false;
+    for (;;) {
+        UniqueFile file(::CreateFileA(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) {
+            const DWORD error = ::GetLastError();
+            switch (ClassifyRefusedOpen(lockPath, error)) {
+                case OpenRefusal::kHeld:
+                    waitOrGiveUp();
+                    continue;
+                case OpenRefusal::kVanished:
+                    if (!std::exchange(vanishedOnce, true)) continue;
+                    [[fallthrough]];
+                case OpenRefusal::kFinal:
+                    Fail("を開けません。", lockPath, error);
+            }
+        }
+        // One byte at the start. It belongs to this handle, so the system
+        // releases it when this process ends, however it ends (some time
+        // after, by its documentation: the patience covers that too).
+        for (;;) {
+            OVERLAPPED at{};
+            if (::LockFileEx(file.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at))
+                return std::make_unique<Win32Lock>(std::move(file));
+            const DWORD error = ::GetLastError();
+            if (error != ERROR_LOCK_VIOLATION) Fail("をロックできません。", lockPath, error);
+            waitOrGiveUp();
+        }
+    }
 }
 
 }  // namespace pivora
