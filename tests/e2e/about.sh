@@ -4,13 +4,11 @@
 # without that section shows empty captions and "Version " alone. The texts
 # are told apart by their pixels: the product name is the only purple in the
 # box, the other lines are black on the button face.
+RUNNER=native
 . "$(dirname "$0")/common.sh"
-. "$(dirname "$0")/xvfb.sh"
 . "$(dirname "$0")/pixels.sh"
-require readelf objcopy xprop
-T=$(mktemp -d)
+require xdotool xwininfo readelf objcopy xprop
 SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"
-trap 'stop_xvfb; rm -rf "$T"' EXIT
 start_xvfb
 
 TITLE="ﾊﾞｰｼﾞｮﾝ情報"
@@ -24,7 +22,7 @@ abandon() { kill "$PID" 2>/dev/null; wait "$PID" 2>/dev/null; }
 # closes it with Return (OK is the default button) and ends the run.
 open_about() {
     local dir=$1 name=$2 n
-    "$dir/pivora" & PID=$!
+    start_pivora "$dir"
     M=$(wait_window "Pivora"); check "$name: the main window appears" [ -n "$M" ] || { abandon; return; }
     # The icon is compiled into the window module, so even the stripped copy has it.
     local sizes

@@ -2,18 +2,18 @@
 # The FLTK window module through its test harness under Xvfb: layout and
 # bevels read off the screen, keys and clicks as a user gives them, the file
 # dialog, the message and input boxes, and failures raised in window events.
+RUNNER=native
 . "$(dirname "$0")/common.sh"
-. "$(dirname "$0")/xvfb.sh"
 . "$(dirname "$0")/pixels.sh"
+require xdotool xwininfo
 HARNESS=${HARNESS:-$BUILD_DIR/tests/fltk/pivora_fltk_harness}
 MODULE=${MODULE:-$BUILD_DIR/pivora-fltk.so}
-T=$(mktemp -d)
 SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"
-trap 'stop_xvfb; rm -rf "$T"' EXIT
 start_xvfb
 
 run() {  # run SCENARIO [PATH]: the harness in the background, its output in $T/out, $T/err
     "$HARNESS" "$MODULE" "$@" > "$T/out" 2> "$T/err" & PID=$!
+    BACKGROUND+=("$PID")
 }
 said() { grep -qxF -- "$1" "$T/out"; }
 appears() {  # appears TITLE: the id of the harness's window, or what the harness said when it does not show

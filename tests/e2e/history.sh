@@ -3,12 +3,11 @@
 # the middle of a save, a directory that cannot be written and a full disk.
 #   PIVORA_REQUIRE_FULL_DISK=1  a full disk that cannot be made here fails the
 #                               script instead of skipping that part
+RUNNER=native
 . "$(dirname "$0")/common.sh"
 require python3 cmp awk
 [ "$(id -u)" -ne 0 ] || require setpriv   # root drops to nobody for the unwritable directory
 unset DISPLAY
-T=$(mktemp -d)
-trap 'chmod -R u+w "$T"; rm -rf "$T"' EXIT
 L="$T/launcher"; new_launcher "$L"
 MAX=100000
 write_ini "$L" "[Pivora]" "HistoryMax=$MAX" "[DelphiReg]" "4=/bin/true"
@@ -119,7 +118,7 @@ full_disk() {
     cp "$T/small/l/pivora.dat" "$T/full.dat"
 }
 mkdir -p "$T/small"
-export T MAX BUILD_DIR
+export T MAX BUILD_DIR RUNNER SETTINGS_FILE
 export -f full_disk new_launcher write_ini
 for namespaces in "--mount" "--user --map-root-user --mount"; do
     # shellcheck disable=SC2086  # two or three options

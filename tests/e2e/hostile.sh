@@ -7,35 +7,18 @@
 #   As root the script plays the users itself: the launcher runs as pivora-e2e
 #   (a system user, made with useradd when missing), links are planted by
 #   nobody. Anyone else skips the parts that need another user.
+RUNNER=native
 . "$(dirname "$0")/common.sh"
 require flock truncate timeout mkfifo stat
 unset DISPLAY
-T=$(mktemp -d)
 HOLDER=
-cleanup() {
-    [ -n "$HOLDER" ] && kill "$HOLDER" 2> /dev/null
-    chmod -R u+w "$T" 2> /dev/null
-    rm -rf "$T"
-}
-trap cleanup EXIT
+let_go_of_lock() { [ -z "$HOLDER" ] || kill "$HOLDER" 2> /dev/null; }
+on_exit let_go_of_lock
 chmod 755 "$T"
 
 # bounded CMD...: CMD, killed if it outlives the deadline (its status is then 137).
 bounded() { timeout -s KILL "$DEADLINE" "$@"; }
 ended_by_itself() { [ "$1" -ne 137 ]; }
-# finished PID: the process has ended (a child not yet waited for counts).
-finished() {
-    local stat
-    read -r stat 2> /dev/null < "/proc/$1/stat" || return 0
-    stat=${stat##*) }
-    [ "${stat:0:1}" = Z ]
-}
-# wait_bounded PID: the status of a background child, or 137 after killing
-# it when it outlives the deadline.
-wait_bounded() {
-    eventually finished "$1" || kill -9 "$1" 2> /dev/null
-    wait "$1"
-}
 
 # The users: the launcher's (VICTIM) and, where one can be played, another
 # one's who plants links (OTHER). Without root, the launcher runs as the user
@@ -104,7 +87,7 @@ else
         grep -qF "ファイル [$S/pivora.dat] は他のユーザーのシンボリックリンクです。" "$T/err"
     check "the file it leads to is untouched" cmp -s "$H/notes" "$T/notes.kept"
     check "the link is left as it was" others_link "$S/pivora.dat"
-    check "nothing was started" no_start_of "$IDE_S"
+    check "nothing was started" not_started "$IDE_S"
     check "no temporary file is left" [ -z "$(find "$S" -name 'pivora.dat.tmp*')" ]
     rm -f "$S/pivora.dat" "$S/pivora.dat.lock"
 
@@ -116,7 +99,7 @@ else
     check "and names the history file" grep -qF "ファイル [$S/pivora.dat] に書き込めません。" "$T/err"
     check "not its lock" lacks "$T/err" 'pivora\.dat\.lock'
     check "no file was made where the link leads" [ ! -e "$H/made-by-the-lock" ]
-    check "nothing was started" no_start_of "$IDE_S"
+    check "nothing was started" not_started "$IDE_S"
     rm -f "$S/pivora.dat.lock"
 
     # Links at the names a temporary file once had (pivora.dat.tmp<PID>), for
@@ -132,7 +115,7 @@ else
             print $last + 1, " ", $last + 2000, "\n";' "$S" "$H/notes" > "$T/planted-range" ||
             fail "another user's links could not be planted"
         "${as_victim[@]}" "$S/pivora" "$P/Temp.dpr" 2> "$T/err" & pid=$!
-        wait_bounded "$pid"; rc=$?
+        wait_exit "$pid"; rc=$RC
         read -r first last < "$T/planted-range"
         if [ "$pid" -ge "${first:-1}" ] && [ "$pid" -le "${last:-0}" ]; then
             echo "the launcher ran as PID $pid, whose old temporary name was planted"
@@ -167,7 +150,7 @@ if check "another program holds the lock" eventually [ -e "$T/held" ]; then
     check "the launcher ends by itself" ended_by_itself "$rc"
     check "and fails (rc $rc)" [ "$rc" -ne 0 ]
     check "saying the history file is in use" grep -qF "履歴ファイル [$L/pivora.dat] は他のプログラムが使用中です。" "$T/err"
-    check "nothing was started" no_start_of "$IDE"
+    check "nothing was started" not_started "$IDE"
     check "the history is as it was" cmp -s "$L/pivora.dat" "$T/one.dat"
     echo > "$T/release"
     wait "$HOLDER"; HOLDER=
@@ -285,7 +268,7 @@ for where in pivora.ini pivora.dat; do
         check "a $kind for $where: the launcher ends by itself" ended_by_itself "$rc"
         check "and fails (rc $rc)" [ "$rc" -ne 0 ]
         check "naming it" grep -qF "ファイル [$N/$where] はファイルではありません。" "$T/err"
-        check "nothing was started" no_start_of "$IDE"
+        check "nothing was started" not_started "$IDE"
         if [ "$kind" = fifo ]; then
             check "the FIFO is still there" [ -p "$N/$where" ]
         else

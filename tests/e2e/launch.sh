@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # The real launcher without a display: detection, starting the IDE with safe
 # arguments in the launcher's directory, test mode, errors, and the history.
+RUNNER=native
 . "$(dirname "$0")/common.sh"
 unset DISPLAY
-T=$(mktemp -d)
-trap 'rm -rf "$T"' EXIT
 
 L="$T/launcher"; new_launcher "$L"
 IDE="$T/my ides/delphi 4/bin/delphi32"; stand_in_ide "$IDE"
@@ -44,7 +43,7 @@ printf '\x41\x86\x51\x44' > "$Q/Unit2.dcu"
 "$L/pivora" "$Q/Unit2.pas" 2> "$T/err"; rc=$?
 check "test mode exits 0 (got $rc)" [ "$rc" -eq 0 ]
 check "test mode reports the version" grep -q "Test Mode Delphi 3" "$T/err"
-check "test mode starts nothing" no_start_of "$IDE3"
+check "test mode starts nothing" not_started "$IDE3"
 
 # An unregistered version: the error, then no main window can be shown.
 write_ini "$L" "[DelphiReg]" "4=$IDE"

@@ -3,9 +3,10 @@
 # the unregistered version, a start that fails, the version selection dialog
 # (chosen with the keyboard, and cancelled), Ctrl held at start, and the main
 # window's menu.
-. "$(dirname "$0")/wine_common.sh"
+RUNNER=wine
+. "$(dirname "$0")/common.sh"
 require xdotool xprop
-start_display
+start_xvfb
 
 L="$T/launcher"; new_launcher "$L"
 IDE4="$T/ides/d4/delphi32.exe"; stand_in_ide "$IDE4"
@@ -19,9 +20,9 @@ FL="$(winpath "$P/Lone.pas")"
 
 # close_main: the main window, closed through its menu (ファイル(&F), 終了(&X)).
 close_main() {
-    if find_window "Pivora"; then
+    if WIN=$(wait_window "Pivora"); then
         keys "$WIN" alt+f x
-        check "the main window's menu ends the run" wait_exit
+        check "the main window's menu ends the run" wait_exit "$PID"
     else
         fail "the main window did not appear"
     fi
@@ -30,20 +31,20 @@ close_main() {
 # Test mode: the version is reported in a plain box, nothing is started.
 write_ini "$L" "[Pivora]" "TestMode=1" "[DelphiReg]" "4=$(winpath "$IDE4")"
 start_pivora "$L" "$F"
-if find_window "Pivora"; then
+if WIN=$(wait_window "Pivora"); then
     check "test mode reports the version" saw_message 'Test Mode\r\nDelphi 4'
     keys "$WIN" Return
 else
     fail "the test-mode box did not appear"
 fi
-check "test mode ends the run" wait_exit
+check "test mode ends the run" wait_exit "$PID"
 check "test mode exits 0 (got ${RC:-none})" [ "${RC:-}" = 0 ]
 check "test mode starts nothing" not_started "$IDE4"
 
 # An unregistered version: an error box, then the main window.
 write_ini "$L" "[DelphiReg]" "3=$(winpath "$IDE3")"
 start_pivora "$L" "$F"
-if find_window "エラー"; then
+if WIN=$(wait_window "エラー"); then
     check "the unregistered message" saw_message "Delphi 4 は登録されていません。"
     keys "$WIN" Return
 else
@@ -55,7 +56,7 @@ check "nothing was started" not_started "$IDE3"
 # A registered IDE that cannot be started: reported with the executable's name.
 write_ini "$L" "[DelphiReg]" "4=$(winpath "$T/no such ide.exe")"
 start_pivora "$L" "$F"
-if find_window "エラー"; then
+if WIN=$(wait_window "エラー"); then
     check "a failed start is reported" saw_message "Delphi 4 を起動できませんでした。"
     check "...naming the executable" saw_message "[$(winpath "$T/no such ide.exe")]"
     keys "$WIN" Return
@@ -69,21 +70,21 @@ close_main
 write_ini "$L" "[DelphiReg]" "3=$(winpath "$IDE3")" "4=$(winpath "$IDE4")"
 rm -f "$IDE3.log" "$IDE4.log"
 start_pivora "$L" "$FL"
-if find_window "起動バージョン選択"; then
+if WIN=$(wait_window "起動バージョン選択"); then
     keys "$WIN" Tab Tab Down Return
     check "the chosen version is started" wait_for "$IDE3.log"
     check "...with the file" [ "$(log_values "$IDE3.log" argW)" = "$FL" ]
 else
     fail "the selection dialog did not appear"
 fi
-check "the run ends after the start" wait_exit
+check "the run ends after the start" wait_exit "$PID"
 check "the choice is remembered" grep -qF " - 03 $FL"$'\r' "$L/Pivora.dat"
 
 # Esc cancels the dialog: nothing starts and the main window stays.
 rm -f "$IDE3.log" "$IDE4.log"
 printf 'unit Other;\r\n' > "$P/Other.pas"
 start_pivora "$L" "$(winpath "$P/Other.pas")"
-if find_window "起動バージョン選択"; then
+if WIN=$(wait_window "起動バージョン選択"); then
     keys "$WIN" Escape
 else
     fail "the selection dialog did not appear for a cancel"
@@ -114,15 +115,15 @@ taken() {
 rm -f "$IDE3.log" "$IDE4.log"
 ( bash "$WINE_RUN" "$BUILD_DIR/tests/win32/focus_window.exe" pivora-focus 3600 >/dev/null 2>&1 ) &
 BACKGROUND+=($!)
-if find_window "pivora-focus" && FOCUS=$WIN && focus "$FOCUS"; then
+if FOCUS=$(wait_window "pivora-focus") && focus "$FOCUS"; then
     if check "Wine takes Ctrl held down" taken "$FOCUS" keydown ctrl &&
         check "...and a key after it" taken "$FOCUS" key F12; then
         start_pivora "$L" "$F"
-        if find_window "起動バージョン選択"; then
+        if WIN=$(wait_window "起動バージョン選択"); then
             xdotool keyup ctrl
             keys "$WIN" Tab Tab Down Return
             check "with Ctrl the chosen version starts" wait_for "$IDE3.log"
-            check "...the run ends after it" wait_exit
+            check "...the run ends after it" wait_exit "$PID"
         else
             fail "Ctrl held at start did not bring the selection dialog"
         fi
@@ -138,11 +139,13 @@ check "...and not the detected one" not_started "$IDE4"
 # No argument: the main window, whose menu opens the registration dialog.
 cp "$L/Pivora.ini" "$T/settings"
 start_pivora "$L"
-if find_window "Pivora"; then
+if WIN=$(wait_window "Pivora"); then
+    # Windows are told apart by their whole titles, never by a part of one.
+    check "no window is taken for one whose title begins the same" window_gone "Pivor"
     keys "$WIN" alt+f r
-    if find_window "Ｄｅｌｐｈｉ登録"; then
+    if WIN=$(wait_window "Ｄｅｌｐｈｉ登録"); then
         keys "$WIN" Escape
-        check "the registration dialog closes with Esc" window_gone "Ｄｅｌｐｈｉ登録"
+        check "the registration dialog closes with Esc" wait_gone "Ｄｅｌｐｈｉ登録"
     else
         fail "the registration dialog did not open from the menu"
     fi

@@ -3,8 +3,9 @@
 # detection from the desktop file (versions 4, 3, 2), safe quoting with blanks
 # in the IDE's path and in the file, the launcher's directory as the IDE's
 # working directory, a registered command rather than a file, and the history.
-. "$(dirname "$0")/wine_common.sh"
-start_display
+RUNNER=wine
+. "$(dirname "$0")/common.sh"
+start_xvfb
 
 L="$T/launcher dir"; new_launcher "$L"
 IDE4="$T/my ides/delphi 4/bin/delphi32.exe"; stand_in_ide "$IDE4"
@@ -35,8 +36,7 @@ project() {  # project DIR DESKTOP-LINES...
 # Version 4: "[Main Window] ClientWidth"; blanks in the IDE's path and the project's.
 P4="$T/my projects/a b"; project "$P4" "[Main Window]" "ClientWidth=100"
 F4="$(winpath "$P4/Project1.dpr")"
-run_pivora "$L" "$F4"
-check "the launcher ended" [ -n "$RC" ]
+check "the launcher ended" run_pivora "$L" "$F4"
 check "a started IDE ends the run with 0 (got $RC)" [ "$RC" = 0 ]
 expect_start "$IDE4.log" "$F4"
 check "the IDE was named whole, not split at its blanks" \

@@ -4,12 +4,13 @@
 # backslash (95 5C, 83 5C, 94 5C), is detected and started, the IDE receiving
 # the name whole, and an IDE whose own folder ends in such a character starts.
 # Needs the ja_JP.UTF-8 locale (locale-gen / localedef).
-. "$(dirname "$0")/wine_common.sh"
+RUNNER=wine
+. "$(dirname "$0")/common.sh"
 locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$' ||
     skip "the ja_JP.UTF-8 locale is missing (localedef -i ja_JP -f UTF-8 ja_JP.UTF-8)"
 export LC_ALL=ja_JP.UTF-8 LANG=ja_JP.UTF-8
 export INI_CODEPAGE=CP932
-start_display
+start_xvfb
 
 L="$T/ランチャー"; new_launcher "$L"
 IDE="$T/ides/表/delphi32.exe"; stand_in_ide "$IDE"

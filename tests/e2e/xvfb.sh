@@ -1,61 +1,78 @@
-# A private X server for one script, and ways to find and drive its windows.
-# Window titles are matched exactly by reading each window's name, since
-# xdotool's own name search does not match Japanese titles. Input reaches a
-# client in the order it was sent, so a step needs no pause after the keys it
-# sends; what it decides on, it waits for: a window shown or gone, a menu
-# open, a key down, a process ended. Needs common.sh.
-require Xvfb xdotool xwininfo
+# The X display of a script and its windows: a private Xvfb, windows found
+# by their exact title, focus, keys, clicks, menus and the state of Ctrl.
+# Titles are compared whole with each window's name as xdotool reads it,
+# since xdotool's own name search, a regular expression, misses Japanese
+# titles. Input reaches a client in the order it was sent, so a step needs no
+# pause after the keys it sends; what it decides on, it waits for: a window
+# shown or gone, a menu open, a key down, a process ended. Part of common.sh;
+# a script requires the tools it uses (xdotool, xwininfo for menus, python3
+# for Ctrl).
 XVFB_PID=
 
+# start_xvfb: a display of the script's own in DISPLAY (or PIVORA_E2E_DISPLAY
+# when that is set). Xvfb picks a free display itself and writes its number
+# once it takes clients, so no other process can take the number meanwhile.
+# -noreset: by default the server resets whenever its last client leaves, and
+# a client connecting meanwhile (a launcher starting while xdotool polls for
+# its window) is dropped and finds "no display".
 start_xvfb() {
-    local fd_file
-    fd_file=$(mktemp)
-    # -noreset: by default the server resets whenever its last client leaves,
-    # and a client connecting meanwhile (a launcher starting while xdotool
-    # polls for its window) is dropped and finds "no display".
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$fd_file" 2>/dev/null &
+    # A Wine server keeps the display it first had: one left by an earlier
+    # script would show this script's windows there.
+    [ "$RUNNER" != wine ] || bash "$WINE_RUN" --stop "$BUILD_DIR/Pivora.exe"
+    if [ -n "${PIVORA_E2E_DISPLAY:-}" ]; then export DISPLAY=$PIVORA_E2E_DISPLAY; return; fi
+    require Xvfb
+    rm -f "$T/display"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3> "$T/display" 2> /dev/null &
     XVFB_PID=$!
-    # The display number is written once the server takes clients.
-    eventually xvfb_answered "$fd_file"
-    DISPLAY=":$(cat "$fd_file")"
-    rm -f "$fd_file"
-    [ "$DISPLAY" != ":" ] || { fail "Xvfb did not start"; finish; exit 1; }
+    eventually xvfb_answered
+    [ -s "$T/display" ] || { fail "Xvfb did not start"; finish; exit 1; }
+    DISPLAY=":$(cat "$T/display")"
     export DISPLAY
 }
-xvfb_answered() { [ -s "$1" ] || ! kill -0 "$XVFB_PID" 2>/dev/null; }
-stop_xvfb() { [ -z "$XVFB_PID" ] || { kill "$XVFB_PID" 2>/dev/null; wait "$XVFB_PID" 2>/dev/null; }; }
+xvfb_answered() { [ -s "$T/display" ] || ! kill -0 "$XVFB_PID" 2> /dev/null; }
+stop_xvfb() { [ -z "$XVFB_PID" ] || { kill "$XVFB_PID" 2> /dev/null; wait "$XVFB_PID" 2> /dev/null; }; }
 
-find_window() {  # find_window TITLE: the id of a visible window with that title
+# find_window TITLE: the id of a visible window of exactly that title, now.
+find_window() {
     local w
-    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
-        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$1" ] && { echo "$w"; return 0; }
+    for w in $(xdotool search --onlyvisible --name '' 2> /dev/null); do
+        [ "$(xdotool getwindowname "$w" 2> /dev/null)" = "$1" ] && { echo "$w"; return 0; }
     done
     return 1
 }
-wait_window() { eventually find_window "$1"; }  # wait_window TITLE: prints its id
-window_gone() { ! find_window "$1" > /dev/null; }
+wait_window() { eventually find_window "$1"; }  # wait_window TITLE: waits for it, prints its id
+# window_gone TITLE: no visible window has that title, on a display that
+# still answers (so a display that is lost does not pass for it).
+window_gone() { xdotool getdisplaygeometry > /dev/null 2>&1 && ! find_window "$1" > /dev/null; }
 wait_gone() { eventually window_gone "$1"; }    # wait_gone TITLE
-
-ended() { ! kill -0 "$1" 2>/dev/null; }
-wait_exit() {  # wait_exit PID: waits for the process to end, sets RC (-1: it did not, and is killed)
-    if eventually ended "$1"; then wait "$1"; RC=$?; return 0; fi
-    kill -9 "$1" 2>/dev/null; wait "$1" 2>/dev/null
-    RC=-1
-    return 1
-}
 
 geometry() {  # geometry WINDOW: sets X, Y, WIDTH and HEIGHT (-1 when there is no such window)
     X=-1 Y=-1 WIDTH=-1 HEIGHT=-1
-    eval "$(xdotool getwindowgeometry --shell "$1" 2>/dev/null)"
+    eval "$(xdotool getwindowgeometry --shell "$1" 2> /dev/null)"
 }
 
-# Without a window manager the keyboard follows the pointer: put it on the
-# window, and give the window the focus, waiting until the server reports it.
-# (xdotool ends each run with a round trip, so the server has done what it
-# was sent; mousemove's --sync would wait in vain when the pointer is there.)
-focus() {  # focus WINDOW
-    xdotool mousemove --window "$1" 5 5 && xdotool windowfocus --sync "$1" 2>/dev/null
+# focus WINDOW: without a window manager the keyboard follows the pointer:
+# puts the pointer on the window, and gives the window the focus, waiting
+# until the server reports that it has it. Keys sent after that reach its
+# program after the change of focus.
+focus() {
+    xdotool mousemove --window "$1" 5 5 2> /dev/null
+    eventually takes_focus "$1"
 }
+takes_focus() {
+    xdotool windowfocus "$1" 2> /dev/null
+    [ "$(xdotool getwindowfocus 2> /dev/null)" = "$1" ]
+}
+
+# keys WINDOW KEY...: gives the window the focus and types the keys, each
+# with any modifier held down let go for it. The pause between keys only
+# paces them: what follows waits for their effect.
+keys() {
+    local w=$1 k; shift
+    focus "$w" || { echo "window $w did not take the focus" >&2; return 1; }
+    for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.2; done
+}
+
 click() {  # click WINDOW X Y (client coordinates)
     xdotool mousemove --window "$1" "$2" "$3" click 1
 }
