@@ -45,7 +45,10 @@ void TDelphiRegDlg::OKBtnClick() {
     for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n) {
         const std::string& text = form_.Text(EditName(n));
         std::string path = app_.Sys().FromUiText(text);
-        if (!path.empty() && !app_.Files().FileExists(PathFrom(launcherDir, path))) {
+        // A text that names no file may be a command of the user's own (a
+        // Windows IDE under Wine, say); one whose program is found is no mistake.
+        if (!path.empty() && !app_.Files().FileExists(PathFrom(launcherDir, path)) &&
+            !app_.Sys().CommandFound(path, launcherDir)) {
             const std::string question = "Delphi " + std::to_string(n) + " と指定された [" + text +
                                          "] が見つかりません。\r\nこのまま登録しますか？";
             if (app_.MessageDlg(question, MsgType::Warning, MsgButtons::YesNo) == MsgResult::No) {

@@ -40,9 +40,11 @@ void TMainFm::SaveSettings() { pivora::SaveSettings(app_.Files(), settingsPath_,
 
 void TMainFm::FormShow() {
     const auto args = app_.Sys().Arguments();
-    // The file is used exactly as delivered: no expansion, no normalisation.
-    // Test mode ends the run with its report and nothing else.
-    if (args.size() == 1 && LaunchFile(args[0]) == Outcome::ReportedTestMode) return;
+    // The IDE starts in the launcher's directory, where a relative name would
+    // name another file: it is made full first. A full path is used exactly as
+    // delivered, so the history still knows it. Test mode ends the run with its
+    // report and nothing else.
+    if (args.size() == 1 && LaunchFile(app_.Sys().AbsolutePath(args[0])) == Outcome::ReportedTestMode) return;
     form_.SetText("DelphiVPnl", "Delphi ?");
     form_.BringToFront();
 }

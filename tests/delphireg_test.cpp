@@ -154,6 +154,18 @@ TEST_F(DelphiReg, ARelativePathIsLookedForInTheLaunchersDirectory) {
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[2], "ide/delphi32");  // kept as typed
 }
 
+// Where a registered text may be a command (Linux), one whose program is found
+// is what the user meant; only a text that is neither is warned about.
+TEST_F(DelphiReg, ACommandWhoseProgramIsFoundIsRegisteredWithoutAWarning) {
+    const std::string command = R"(env LANG=ja_JP.UTF-8 wine "C:\Program Files\Borland\Delphi4\Bin\DELPHI32.EXE")";
+    h.sys.foundCommands.insert(command);
+    h.gui.ExpectMessage(Warning(4, "wine-missing d4.exe"), MsgResult::Yes);
+    Open({Type({{3, command}, {4, "wine-missing d4.exe"}})});
+    EXPECT_EQ(h.gui.messages.size(), 1u);
+    EXPECT_EQ(h.Main().Settings.RegisteredPaths[3], command);
+    EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "wine-missing d4.exe");
+}
+
 TEST_F(DelphiReg, AFailedWriteIsReportedAndTheRegistrationStaysInMemory) {
     h.files.files["/ide/d4"] = "";
     h.files.failWrites.insert(h.IniPath());

@@ -35,6 +35,14 @@ public:
     // in `workDir`, without waiting for it. Safe quoting is the platform's job.
     virtual SpawnResult StartIde(const std::string& registered, const std::string& file,
                                  const std::string& workDir) = 0;
+    // True when `command`, a registered text that names no file, is a command
+    // whose program can be found (its first word in PATH). Where a registered
+    // text is never a command of its own kind, as on Windows, always false.
+    virtual bool CommandFound(const std::string& /*command*/, const std::string& /*workDir*/) { return false; }
+    // The file argument as a full path: a relative one is taken from the
+    // current directory, since the IDE starts elsewhere; a full path is kept
+    // byte for byte, so its history entry still matches.
+    virtual std::string AbsolutePath(const std::string& path) = 0;
     // File names and registered paths are kept in the system's own bytes; the
     // windows speak UTF-8. These convert between the two (identity on Linux).
     virtual std::string ToUiText(const std::string& native) { return native; }

@@ -8,9 +8,13 @@
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
+#include <string_view>
 
 #include "platform/formats/FileNames.h"
+#include "platform/interface/FileSystem.h"
 #include "platform/posix/CommandWords.h"
+#include "platform/posix/ProgramSearch.h"
+#include "platform/posix/WineCommand.h"
 #include "platform/posix/X11Keyboard.h"
 
 extern char** environ;
@@ -37,6 +41,15 @@ struct SpawnSetup {
         posix_spawnattr_destroy(&attr);
     }
 };
+
+// The launcher's environment with WINEPREFIX naming `prefix`.
+std::vector<std::string> EnvironmentWithPrefix(const std::string& prefix) {
+    std::vector<std::string> environment;
+    for (char** e = environ; e && *e; ++e)
+        if (std::string_view(*e).substr(0, 11) != "WINEPREFIX=") environment.emplace_back(*e);
+    environment.push_back("WINEPREFIX=" + prefix);
+    return environment;
+}
 
 }  // namespace
 
@@ -75,6 +88,45 @@ std::string ReadLink(const char* link) {
     return {};
 }
 
+std::string CurrentDirectory() {
+    for (std::size_t size = 4096; size <= (std::size_t{1} << 20); size *= 2) {
+        std::string buffer(size, '\0');
+        if (::getcwd(buffer.data(), buffer.size())) {
+            buffer.resize(std::char_traits<char>::length(buffer.c_str()));
+            return buffer;
+        }
+        if (errno != ERANGE) return {};
+    }
+    return {};
+}
+
+std::string PosixSystem::AbsolutePath(const std::string& path) {
+    // A full path is used as delivered, so that the history still knows it.
+    if (path.empty() || path.front() == '/') return path;
+    std::string dir = CurrentDirectory();
+    if (dir.empty()) {
+        const int error = errno;
+        throw FileError("ファイル [" + path + "] の場所が分かりません。現在のディレクトリを読み取れません。\n" +
+                        std::strerror(error));
+    }
+    // A leading "./" says no more than the current directory itself.
+    std::size_t skip = 0;
+    while (path.compare(skip, 2, "./") == 0) {
+        skip += 2;
+        while (skip < path.size() && path[skip] == '/') ++skip;
+    }
+    if (dir.back() != '/') dir += '/';
+    return dir.append(path, skip);
+}
+
+bool PosixSystem::CommandFound(const std::string& command, const std::string& workDir) {
+    const std::vector<std::string> words = SplitCommandWords(command);
+    if (words.empty()) return false;
+    // A program named by its path is found as StartIde starts it: from the IDE's directory.
+    if (words.front().find('/') != std::string::npos) return IsExecutableFile(PathFrom(workDir, words.front()));
+    return !FindProgramOnPath(words.front()).empty();
+}
+
 LocalTime PosixSystem::Now() {
     const std::time_t now = std::time(nullptr);
     std::tm tm {};
@@ -88,19 +140,33 @@ SpawnResult PosixSystem::StartIde(const std::string& registered, const std::stri
     // else is the user's own command, split into words and looked up in PATH.
     // A relative file is the one under the launcher's directory, where the
     // IDE starts: never one that happens to lie under the current directory.
+    // A Windows program runs through Wine; a command is the user's own and
+    // left as it is.
     std::vector<std::string> words;
+    std::vector<std::string> environment;
     const std::string path = PathFrom(workDir, registered);
     const bool isFile = IsFile(path);
-    if (isFile) words.push_back(path);
-    else words = SplitCommandWords(registered);
     SpawnResult result;
-    if (words.empty()) {
-        result.executable = registered;
-        result.reason = "実行するファイルが指定されていません。";
-        return result;
+    if (isFile && IsWindowsProgramFile(path)) {
+        WineCommand wine = BuildWineCommand(path, file);
+        if (wine.words.empty()) {
+            result.executable = path;
+            result.reason = wine.error;
+            return result;
+        }
+        words = std::move(wine.words);
+        if (wine.prefix) environment = EnvironmentWithPrefix(*wine.prefix);
+    } else {
+        if (isFile) words.push_back(path);
+        else words = SplitCommandWords(registered);
+        if (words.empty()) {
+            result.executable = registered;
+            result.reason = "実行するファイルが指定されていません。";
+            return result;
+        }
+        words.push_back(file);
     }
-    words.push_back(file);
-    result.executable = words.front();
+    result.executable = isFile ? path : words.front();
 
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(w.data());
@@ -110,9 +176,13 @@ SpawnResult PosixSystem::StartIde(const std::string& registered, const std::stri
     // A session of its own, so the IDE outlives the terminal the launcher ran in.
     posix_spawnattr_setflags(&setup.attr, POSIX_SPAWN_SETSID);
     if (!workDir.empty()) posix_spawn_file_actions_addchdir_np(&setup.actions, workDir.c_str());
+    std::vector<char*> envp;
+    for (std::string& e : environment) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    char** const env = environment.empty() ? environ : envp.data();
     pid_t pid = 0;
-    const int err = isFile ? posix_spawn(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ)
-                           : posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), environ);
+    const int err = isFile ? posix_spawn(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), env)
+                           : posix_spawnp(&pid, argv[0], &setup.actions, &setup.attr, argv.data(), env);
     if (err != 0) {
         result.reason = std::strerror(err);
         return result;

@@ -10,6 +10,9 @@ namespace pivora {
 // The target of a symbolic link, however long; empty (errno set) when it
 // cannot be read.
 std::string ReadLink(const char* link);
+// The current directory, however long; empty when it cannot be read (it was
+// removed, say).
+std::string CurrentDirectory();
 
 class PosixSystem final : public System {
 public:
@@ -21,6 +24,9 @@ public:
     LocalTime Now() override;
     SpawnResult StartIde(const std::string& registered, const std::string& file,
                          const std::string& workDir) override;
+    bool CommandFound(const std::string& command, const std::string& workDir) override;
+    // Throws FileError when the current directory cannot be read.
+    std::string AbsolutePath(const std::string& path) override;
 
 private:
     std::vector<std::string> arguments_;

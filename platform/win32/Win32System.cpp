@@ -1,6 +1,7 @@
 #include "platform/win32/Win32System.h"
 
 #include "platform/formats/FileNames.h"
+#include "platform/interface/FileSystem.h"
 #include "platform/win32/Win32FileNameCompare.h"
 #include "platform/win32/Win32Handle.h"
 #include "platform/win32/Win32Text.h"
@@ -15,6 +16,17 @@ LeadBytePredicate AnsiLeadBytes() { return CurrentPathRules().doubleByteCodePage
 bool IsFile(const std::string& path) {
     const DWORD attributes = ::GetFileAttributesA(path.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "C:\..." and "\\server\..." (and "\\?\..."): a name that depends on no
+// current directory or drive.
+bool IsFullPath(const std::string& path) {
+    if (path.size() >= 2 && IsSeparator(path[0]) && IsSeparator(path[1])) return true;
+    const char c = path.empty() ? '\0' : path[0];
+    return path.size() >= 3 && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) && path[1] == ':' &&
+           IsSeparator(path[2]);
 }
 
 }  // namespace
@@ -99,6 +111,22 @@ SpawnResult Win32System::StartIde(const std::string& registered, const std::stri
     UniqueKernelHandle processHandle(process.hProcess), threadHandle(process.hThread);
     result.started = true;
     return result;
+}
+
+std::string Win32System::AbsolutePath(const std::string& path) {
+    if (path.empty() || IsFullPath(path)) return path;
+    std::string full(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD n = ::GetFullPathNameA(path.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0)
+            throw FileError("ファイル [" + Utf8FromAnsi(path) + "] の場所が分かりません。\n" +
+                            SystemErrorText(::GetLastError()));
+        if (n < full.size()) {
+            full.resize(n);
+            return full;
+        }
+        full.resize(n);  // n counts the terminating null when the buffer was short
+    }
 }
 
 std::string Win32System::ToUiText(const std::string& native) { return Utf8FromAnsi(native); }

@@ -18,6 +18,9 @@ public:
     LocalTime Now() override;
     SpawnResult StartIde(const std::string& registered, const std::string& file,
                          const std::string& workDir) override;
+    // GetFullPathNameA for a relative name (also "\\dir\\f" and "C:f", which
+    // depend on the current drive or its directory). Throws FileError when it fails.
+    std::string AbsolutePath(const std::string& path) override;
     std::string ToUiText(const std::string& native) override;
     std::string FromUiText(const std::string& ui) override;
     int CompareFileNames(std::string_view a, std::string_view b) override;

@@ -70,6 +70,8 @@ public:
     SpawnResult StartIde(const std::string& registered, const std::string&, const std::string&) override {
         return {false, registered, "the harness starts nothing"};
     }
+    // Never asked: there is no argument to resolve.
+    std::string AbsolutePath(const std::string& path) override { return path; }
     std::string ToUiText(const std::string& native) override {
         if (failNextUiText) {
             failNextUiText = false;

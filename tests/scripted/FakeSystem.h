@@ -2,8 +2,10 @@
 // started processes are recorded instead of run.
 #pragma once
 
+#include <set>
 #include <vector>
 
+#include "platform/interface/FileSystem.h"
 #include "platform/interface/System.h"
 
 namespace pivora {
@@ -20,6 +22,11 @@ public:
     LocalTime now{2026, 12, 7, 9, 5, 33};
     SpawnResult nextResult{true, "", ""};
     std::vector<Start> starts;
+    // Registered texts taken for commands whose program is found.
+    std::set<std::string> foundCommands;
+    // Where a relative argument is taken from, with its trailing slash; empty:
+    // the current directory cannot be read.
+    std::string currentDir = "/home/me/work/";
 
     std::vector<std::string> Arguments() override { return arguments; }
     bool CtrlDown() override { return ctrlDown; }
@@ -31,6 +38,14 @@ public:
         SpawnResult r = nextResult;
         if (r.executable.empty()) r.executable = registered;
         return r;
+    }
+    bool CommandFound(const std::string& command, const std::string&) override {
+        return foundCommands.count(command) != 0;
+    }
+    std::string AbsolutePath(const std::string& path) override {
+        if (path.empty() || path.front() == '/') return path;
+        if (currentDir.empty()) throw FileError("no current directory for [" + path + "]");
+        return currentDir + path;
     }
 };
 

@@ -6,7 +6,11 @@
 //   cwdA / cwdW           the current directory
 //   argc, argW            the arguments as CommandLineToArgvW splits them (UTF-8)
 //   argA                  the arguments as the C runtime split them (ANSI bytes)
-// argument 0 (the program) is left out of argc, argW and argA.
+//   openA                 per argument, in order: "ok" when CreateFileA opens it
+//                         for reading, else "error N" (GetLastError)
+//   selfW                 its own path as Windows names it (the drive shows the prefix)
+//   WINEPREFIX            that variable of its environment, when there is one
+// argument 0 (the program) is left out of argc, argW, argA and openA.
 #include <windows.h>
 #include <shellapi.h>
 
@@ -50,6 +54,22 @@ int main(int argc, char** argv) {
     for (int i = 1; wargv && i < wargc; ++i) record += "argW=" + Utf8(wargv[i]) + "\n";
     if (wargv) ::LocalFree(wargv);
     for (int i = 1; i < argc; ++i) record += "argA=" + std::string(argv[i]) + "\n";
+    for (int i = 1; i < argc; ++i) {
+        const HANDLE opened = ::CreateFileA(argv[i], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (opened == INVALID_HANDLE_VALUE) {
+            record += "openA=error " + std::to_string(::GetLastError()) + "\n";
+        } else {
+            ::CloseHandle(opened);
+            record += "openA=ok\n";
+        }
+    }
+    wchar_t self[32768] = L"";
+    ::GetModuleFileNameW(nullptr, self, 32768);
+    record += "selfW=" + Utf8(self) + "\n";
+    wchar_t prefix[32768] = L"";
+    const DWORD prefixLength = ::GetEnvironmentVariableW(L"WINEPREFIX", prefix, 32768);
+    if (prefixLength > 0 && prefixLength < 32768) record += "WINEPREFIX=" + Utf8(prefix) + "\n";
 
     const std::wstring path = LogPath();
     const std::wstring temp = path + L".part";

@@ -375,5 +375,28 @@ TEST_F(Win32SystemTest, PathRulesExePathClockAndConversions) {
     EXPECT_FALSE(sys.CtrlDown());
 }
 
+// The IDE runs in the launcher's directory: a relative name must be made full
+// from the current one; a full path is kept as handed over.
+TEST_F(Win32SystemTest, ARelativeFileIsMadeFullAndAFullPathIsKeptAsDelivered) {
+    Win32System sys;
+    char saved[MAX_PATH];
+    ASSERT_GT(::GetCurrentDirectoryA(MAX_PATH, saved), 0u);
+    char temp[MAX_PATH];
+    ASSERT_GT(::GetTempPathA(MAX_PATH, temp), 0u);
+    ASSERT_TRUE(::SetCurrentDirectoryA(temp));
+    char here[MAX_PATH];
+    const DWORD n = ::GetCurrentDirectoryA(MAX_PATH, here);
+    std::string dir(here, n);
+    if (dir.back() != '\\') dir += '\\';
+    EXPECT_EQ(sys.AbsolutePath("my proj\\Project1.dpr"), dir + "my proj\\Project1.dpr");
+    EXPECT_EQ(sys.AbsolutePath(".\\P.dpr"), dir + "P.dpr");
+    EXPECT_EQ(sys.AbsolutePath("P.dpr"), dir + "P.dpr");
+    // Relative to the current drive's root or directory: made full too.
+    EXPECT_EQ(sys.AbsolutePath("\\p\\P.dpr"), dir.substr(0, 2) + "\\p\\P.dpr");
+    for (const std::string full : {"C:\\a\\..\\b\\.\\P.dpr", "c:/x//P.dpr", "\\\\server\\share\\P.dpr", ""})
+        EXPECT_EQ(sys.AbsolutePath(full), full);
+    ::SetCurrentDirectoryA(saved);
+}
+
 }  // namespace
 }  // namespace pivora
