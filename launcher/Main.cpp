@@ -25,18 +25,19 @@ TMainFm::TMainFm(Application& app, TForms& forms) : app_(app), forms_(forms), fo
 
 void TMainFm::FormCreate() {
     ForceSelect = app_.Sys().CtrlDown();
-    settingsPath_ = SettingsFileName(app_.Sys().ExePath());
-    Settings = LoadSettings(app_.Files(), settingsPath_);
+    Locations = DecideFileLocations(app_.Sys(), app_.Files());
+    settingsPath_ = Locations.Settings;
+    Settings = LoadSettings(app_.Files(), Locations.Defaults.empty() ? settingsPath_ : Locations.Defaults);
     settingsRead_ = true;
     System& sys = app_.Sys();
     History = std::make_unique<THistoryList>(
-        app_.Files(), HistoryFileName(sys.ExePath()),
+        app_.Files(), Locations.History,
         [&sys](std::string_view a, std::string_view b) { return sys.CompareFileNames(a, b); },
         Settings.HistoryMax);
     History->LoadHistory();
 }
 
-void TMainFm::SaveSettings() { pivora::SaveSettings(app_.Files(), settingsPath_, Settings); }
+void TMainFm::SaveSettings() { pivora::SaveSettings(app_.Files(), settingsPath_, Settings, Locations.Defaults); }
 
 void TMainFm::FormShow() {
     const auto args = app_.Sys().Arguments();

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "launcher/FileLocations.h"
 #include "launcher/Forms.h"
 #include "launcher/History.h"
 #include "launcher/Settings.h"
@@ -23,6 +24,7 @@ public:
 
     Window& Form() { return form_; }
 
+    TFileLocations Locations;  // where the settings and the history are kept
     TSettings Settings;        // TestMode, HistoryMax, RegisteredPaths
     bool ForceSelect = false;  // Ctrl was held when the window was created
     // The launch history, owned by the window and released with it (not at the

@@ -4,6 +4,7 @@
 
 #include "platform/formats/FileNames.h"
 #include "platform/formats/IniFile.h"
+#include "platform/interface/FileSystem.h"
 
 namespace pivora {
 
@@ -35,8 +36,11 @@ TSettings LoadSettings(FileSystem& files, const std::string& iniPath) {
     return s;
 }
 
-void SaveSettings(FileSystem& files, const std::string& iniPath, const TSettings& s) {
+void SaveSettings(FileSystem& files, const std::string& iniPath, const TSettings& s, const std::string& startFrom) {
     TIniFile ini(files, iniPath);
+    // Keys of the administrator's that the launcher does not know are kept too.
+    if (!startFrom.empty() && !files.FileExists(iniPath) && !files.NonFileAt(iniPath) && files.FileExists(startFrom))
+        ini.Document() = IniDocument::Parse(files.ReadFile(startFrom));
     ini.WriteBool(kPivora, "TestMode", s.TestMode);
     ini.WriteInteger(kPivora, "HistoryMax", s.HistoryMax);
     for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n)

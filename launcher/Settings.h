@@ -39,7 +39,10 @@ std::string SettingsFileName(const std::string& exePath);
 // Missing file, section or key, or a value that does not convert, reads as the
 // default. A negative history size reads as the default too.
 TSettings LoadSettings(FileSystem& files, const std::string& iniPath);
-// Writes all five keys, keeping every other byte of the file. Throws FileError.
-void SaveSettings(FileSystem& files, const std::string& iniPath, const TSettings& settings);
+// Writes all five keys, keeping every other byte of the file. While the file
+// does not exist, it starts as a copy of `startFrom` (an administrator's
+// settings) when that is given and exists. Throws FileError.
+void SaveSettings(FileSystem& files, const std::string& iniPath, const TSettings& settings,
+                  const std::string& startFrom = {});
 
 }  // namespace pivora

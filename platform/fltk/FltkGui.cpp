@@ -1,10 +1,14 @@
 // The FLTK backend, built as a module of its own (pivora-fltk.so) that the
-// launcher loads only when a window must really be shown. Its one entry point
-// is pivora_create_fltk_backend.
+// launcher loads only when a window must really be shown. It exports its
+// stamp (the interface it was built against and the build it came from) and
+// its entry point, pivora_create_fltk_backend.
+#include <PivoraBuildId.h>
+
 #include <memory>
 #include <new>
 
 #include "platform/interface/Gui.h"
+#include "platform/interface/WindowModule.h"
 #include "platform/headless/HeadlessGui.h"
 #include "platform/fltk/FltkDialogs.h"
 #include "platform/fltk/FltkGuard.h"
@@ -69,6 +73,11 @@ private:
 }  // namespace
 
 }  // namespace pivora::fltk
+
+extern "C" __attribute__((visibility("default"))) const pivora::WindowModuleStamp* pivora_window_module_stamp() noexcept {
+    static const pivora::WindowModuleStamp stamp{pivora::kWindowModuleInterface, PIVORA_BUILD_ID};
+    return &stamp;
+}
 
 extern "C" __attribute__((visibility("default"))) pivora::GuiBackend* pivora_create_fltk_backend() noexcept {
     return new (std::nothrow) pivora::fltk::FltkGui();

@@ -79,6 +79,14 @@ public:
         if (FileExists(path)) stamp = ReadFile(path).insert(0, 1, '=');
         return stamp;
     }
+    // True when this user can create and replace files in the directory `dir`
+    // (ended by a separator). Tried for real where it matters: permissions,
+    // access control lists and read-only mounts all answer alike. A file
+    // system that cannot say, as the default, is taken to allow it.
+    virtual bool CanReplaceFilesIn(const std::string& /*dir*/) { return true; }
+    // Makes the directory `dir` and every missing one above it, new ones
+    // private to the user. Throws FileError when one cannot be made.
+    virtual void CreateDirectories(const std::string& /*dir*/) {}
     // Waits for and takes an exclusive lock tied to `lockPath` (created if
     // needed). Throws FileInUse when another program holds it for longer than
     // the file system is willing to wait, FileError when it cannot be taken.

@@ -2,6 +2,7 @@
 // line, the keyboard, its own path, the clock and starting a process.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,6 +13,10 @@ struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
     auto operator<=>(const LocalTime&) const = default;
 };
+
+// Where a user's own files go when the launcher's directory is not theirs:
+// the XDG base directories, or the roaming application data of Windows.
+enum class UserFileConvention { Xdg, AppData };
 
 struct SpawnResult {
     bool started = false;
@@ -31,6 +36,16 @@ public:
     // The launcher's own executable, a full path.
     virtual std::string ExePath() = 0;
     virtual LocalTime Now() = 0;
+    // A variable of the launcher's environment, in the system's own bytes;
+    // nothing when it is not set.
+    virtual std::optional<std::string> Environment(const std::string& /*name*/) { return std::nullopt; }
+    virtual UserFileConvention UserFiles() {
+#ifdef _WIN32
+        return UserFileConvention::AppData;
+#else
+        return UserFileConvention::Xdg;
+#endif
+    }
     // Starts the IDE registered as `registered` with `file` as its one argument,
     // in `workDir`, without waiting for it. Safe quoting is the platform's job.
     virtual SpawnResult StartIde(const std::string& registered, const std::string& file,

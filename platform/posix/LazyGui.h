@@ -1,11 +1,13 @@
 // The Linux GUI: the FLTK backend lives in a module of its own (pivora-fltk.so)
 // that is loaded the first time something must really be shown, so a launch
 // that shows nothing loads neither FLTK nor X11. Without a display, or when the
-// module cannot be loaded, everything goes to standard error instead.
+// module cannot be loaded or is not of this launcher's build, everything goes
+// to standard error instead.
 #pragma once
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/headless/HeadlessGui.h"
 
@@ -26,6 +28,7 @@ public:
 
 private:
     GuiBackend& Backend() noexcept;  // the FLTK backend when it can show windows, else the headless one
+    void Load() noexcept;            // says on standard error why, when it cannot
 
     std::string exePath_;
     bool tried_ = false;

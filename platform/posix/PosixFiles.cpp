@@ -326,6 +326,35 @@ void PosixFiles::WriteFileAtomic(const std::string& path, const std::string& dat
     }
 }
 
+bool PosixFiles::CanReplaceFilesIn(const std::string& dir) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const std::string probe = (dir.empty() ? std::string("./") : dir) + ".pivora-probe-" + RandomSuffix();
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        ::close(fd);
+        return ::unlink(probe.c_str()) == 0;
+    }
+    return false;
+}
+
+void PosixFiles::CreateDirectories(const std::string& dir) {
+    // Each level from the top: the ones that exist are left as they are.
+    for (std::size_t slash = dir.find('/', 1);; slash = dir.find('/', slash + 1)) {
+        const std::string level = dir.substr(0, slash);
+        if (!level.empty() && ::mkdir(level.c_str(), 0700) != 0) {
+            const int err = errno;
+            struct stat st {};
+            if (err != EEXIST || ::stat(level.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                throw FileError("フォルダー [" + level + "] を作成できません。\n" +
+                                std::strerror(err == EEXIST ? ENOTDIR : err));
+        }
+        if (slash == std::string::npos || slash + 1 >= dir.size()) return;
+    }
+}
+
 std::optional<std::string> PosixFiles::FindCaseVariant(const std::string& path) {
     const std::string dir = ExtractFilePath(path);
     const std::string name = ExtractFileName(path);

@@ -28,6 +28,12 @@ public:
     void WriteFileAtomic(const std::string& path, const std::string& data) override;
     std::optional<std::string> FindCaseVariant(const std::string& path) override;
     std::string Stamp(const std::string& path) override;
+    // Creates and removes a file of a name nobody else uses: two system calls,
+    // and the only answer that holds for access control lists and read-only
+    // mounts alike.
+    bool CanReplaceFilesIn(const std::string& dir) override;
+    // New directories get mode 0700.
+    void CreateDirectories(const std::string& dir) override;
     // Polls for the lock until lockPatience has passed.
     std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) override;
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <stdexcept>
@@ -125,6 +126,12 @@ bool PosixSystem::CommandFound(const std::string& command, const std::string& wo
     // A program named by its path is found as StartIde starts it: from the IDE's directory.
     if (words.front().find('/') != std::string::npos) return IsExecutableFile(PathFrom(workDir, words.front()));
     return !FindProgramOnPath(words.front()).empty();
+}
+
+std::optional<std::string> PosixSystem::Environment(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    if (!value) return std::nullopt;
+    return std::string(value);
 }
 
 LocalTime PosixSystem::Now() {

@@ -22,6 +22,7 @@ public:
     // Throws std::runtime_error when the executable's path cannot be read.
     std::string ExePath() override;
     LocalTime Now() override;
+    std::optional<std::string> Environment(const std::string& name) override;
     SpawnResult StartIde(const std::string& registered, const std::string& file,
                          const std::string& workDir) override;
     bool CommandFound(const std::string& command, const std::string& workDir) override;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <utility>
 
+#include "platform/formats/FileNames.h"
 #include "platform/win32/Win32Handle.h"
 #include "platform/win32/Win32Text.h"
 
@@ -152,6 +153,37 @@ void Win32Files::WriteFileAtomic(const std::string& path, const std::string& dat
         ::Sleep(pause);
         pause = std::min<DWORD>(pause * 2, 50);
     }
+}
+
+bool Win32Files::CanReplaceFilesIn(const std::string& dir) {
+    const std::string probe = dir + ".pivora-probe-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                              std::to_string(::GetTickCount());
+    // Asking to delete on close asks for the right to delete, which a replace needs too.
+    const HANDLE file = ::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE,
+                                      nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    ::CloseHandle(file);
+    return true;
+}
+
+void Win32Files::CreateDirectories(const std::string& dir) {
+    // Every level is tried; a drive or a server name refuses and is no
+    // failure. Only the last level has to exist in the end.
+    const bool doubleByte = CurrentPathRules().doubleByteCodePage;
+    for (std::size_t i = 0; i < dir.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(dir[i]);
+        if (doubleByte && IsAnsiLeadByte(c)) {
+            ++i;  // a trail byte of 0x5C is no backslash
+            continue;
+        }
+        if ((c == '\\' || c == '/') && i > 0) ::CreateDirectoryA(dir.substr(0, i).c_str(), nullptr);
+    }
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const DWORD error = ::GetLastError();
+    const DWORD attributes = ::GetFileAttributesA(dir.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        throw FileError("フォルダー [" + Utf8FromAnsi(dir) + "] を作成できません。\n" + SystemErrorText(error));
 }
 
 std::optional<std::string> Win32Files::FindCaseVariant(const std::string&) {

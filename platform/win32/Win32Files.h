@@ -25,6 +25,10 @@ public:
     void WriteFileAtomic(const std::string& path, const std::string& data) override;
     std::optional<std::string> FindCaseVariant(const std::string& path) override;
     std::string Stamp(const std::string& path) override;
+    // A file created new and deleted on close: the answer of the access
+    // control lists and of a read-only medium alike.
+    bool CanReplaceFilesIn(const std::string& dir) override;
+    void CreateDirectories(const std::string& dir) override;
     // ReadBytes stays the copying default: a mapped view would keep every
     // launcher, this one included, from replacing the file while it is open.
 

@@ -64,6 +64,22 @@ std::string Win32System::ExePath() {
     return exePath_;
 }
 
+std::optional<std::string> Win32System::Environment(const std::string& name) {
+    std::string value(256, '\0');
+    for (;;) {
+        const DWORD n = ::GetEnvironmentVariableA(name.c_str(), value.data(), static_cast<DWORD>(value.size()));
+        if (n == 0) {
+            if (::GetLastError() == ERROR_ENVVAR_NOT_FOUND) return std::nullopt;
+            return std::string();
+        }
+        if (n < value.size()) {
+            value.resize(n);
+            return value;
+        }
+        value.resize(n);  // n counts the terminating null when the buffer was short
+    }
+}
+
 LocalTime Win32System::Now() {
     SYSTEMTIME t{};
     ::GetLocalTime(&t);

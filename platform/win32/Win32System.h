@@ -16,6 +16,7 @@ public:
     bool CtrlDown() override;
     std::string ExePath() override;
     LocalTime Now() override;
+    std::optional<std::string> Environment(const std::string& name) override;
     SpawnResult StartIde(const std::string& registered, const std::string& file,
                          const std::string& workDir) override;
     // GetFullPathNameA for a relative name (also "\\dir\\f" and "C:f", which

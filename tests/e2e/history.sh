@@ -90,19 +90,22 @@ check "no launch killed midway left a torn history (${left[torn]} torn)" [ "${le
 
 # A directory that cannot be written: the failure is reported and the old
 # history stays. Root writes anywhere, so root makes this launch as nobody.
+# A launcher directory that cannot be written keeps the history in the
+# user's XDG_STATE_HOME, which cannot be written either.
 printf '2026/01/01 00:00:00 - 04 /old\r\n' > "$T/one.dat"
-cp "$T/one.dat" "$L/pivora.dat"
+S="$T/state/pivora"; mkdir -p "$S"
+cp "$T/one.dat" "$S/pivora.dat"
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
     chmod -R go+rX "$T"
     as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
 fi
-chmod a-w "$L"
-"${as_user[@]}" "$L/pivora" "$T/p/P1.dpr" 2> "$T/err"; rc=$?
-chmod u+w "$L"
+chmod a-w "$L" "$S"
+env XDG_STATE_HOME="$T/state" XDG_CONFIG_HOME="$T/state" "${as_user[@]}" "$L/pivora" "$T/p/P1.dpr" 2> "$T/err"; rc=$?
+chmod u+w "$L" "$S"
 check "an unwritable history fails the run (rc $rc)" [ "$rc" -ne 0 ]
 check "and says so" grep -q "pivora.dat" "$T/err"
-check "the old history stays" cmp -s "$L/pivora.dat" "$T/one.dat"
+check "the old history stays" cmp -s "$S/pivora.dat" "$T/one.dat"
 
 # A full disk: a small tmpfs, filled up. It is mounted in a mount namespace
 # of this part's own (in a user namespace too where plain root cannot mount),

@@ -162,21 +162,26 @@ if check "another program holds the lock" eventually [ -e "$T/held" ]; then
 fi
 rm -f "$IDE.log"
 
-# --- A launcher directory the user cannot write: the history file is named.
+# --- A history directory the user cannot write: the history file is named. A
+# launcher directory the user cannot write keeps the history in the user's
+# XDG_STATE_HOME, made unwritable here too.
 C="$T/closed"; new_launcher "$C"; write_ini "$C" "[DelphiReg]" "4=/bin/true"
-cp "$T/one.dat" "$C/pivora.dat"
-chmod -R a+rX "$C"; chmod a-w "$C"
+CS="$T/closed-state"; mkdir -p "$CS/pivora"
+cp "$T/one.dat" "$CS/pivora/pivora.dat"
+chmod -R a+rX "$C" "$CS"; chmod a-w "$C" "$CS/pivora"
 if [ "$VICTIM" -eq 0 ]; then
     echo "skipped: a directory root cannot write (there is no other user to run as)"
 else
-    bounded "${as_victim[@]}" "$C/pivora" "$P/Closed.dpr" 2> "$T/err"; rc=$?
-    check "an unwritable launcher directory ends the run by itself" ended_by_itself "$rc"
+    bounded env XDG_STATE_HOME="$CS" XDG_CONFIG_HOME="$CS" "${as_victim[@]}" "$C/pivora" "$P/Closed.dpr" \
+        2> "$T/err"; rc=$?
+    check "an unwritable history directory ends the run by itself" ended_by_itself "$rc"
     check "and fails it (rc $rc)" [ "$rc" -ne 0 ]
-    check "naming the history file" grep -qF "ファイル [$C/pivora.dat] に書き込めません。" "$T/err"
+    check "naming the history file" grep -qF "ファイル [$CS/pivora/pivora.dat] に書き込めません。" "$T/err"
     check "not its lock" lacks "$T/err" 'pivora\.dat\.lock'
-    check "the history is as it was" cmp -s "$C/pivora.dat" "$T/one.dat"
+    check "the history is as it was" cmp -s "$CS/pivora/pivora.dat" "$T/one.dat"
+    check "nothing is written beside the launcher" [ ! -e "$C/pivora.dat" ]
 fi
-chmod u+w "$C"
+chmod u+w "$C" "$CS/pivora"
 
 # --- File names that hold a line break and, after it, what reads as an entry
 # of its own. The file is opened; the history neither remembers it nor gains

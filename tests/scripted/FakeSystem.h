@@ -2,6 +2,7 @@
 // started processes are recorded instead of run.
 #pragma once
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -27,11 +28,19 @@ public:
     // Where a relative argument is taken from, with its trailing slash; empty:
     // the current directory cannot be read.
     std::string currentDir = "/home/me/work/";
+    std::map<std::string, std::string> environment;
+    UserFileConvention userFiles = UserFileConvention::Xdg;
 
     std::vector<std::string> Arguments() override { return arguments; }
     bool CtrlDown() override { return ctrlDown; }
     std::string ExePath() override { return exePath; }
     LocalTime Now() override { return now; }
+    std::optional<std::string> Environment(const std::string& name) override {
+        const auto it = environment.find(name);
+        if (it == environment.end()) return std::nullopt;
+        return it->second;
+    }
+    UserFileConvention UserFiles() override { return userFiles; }
     SpawnResult StartIde(const std::string& registered, const std::string& file,
                          const std::string& workDir) override {
         starts.push_back({registered, file, workDir});

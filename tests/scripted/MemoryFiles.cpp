@@ -21,6 +21,8 @@ std::string MemoryFiles::ReadPrefix(const std::string& path, std::size_t count) 
 }
 
 void MemoryFiles::WriteFileAtomic(const std::string& path, const std::string& data) {
+    if (readOnlyDirs.count(ExtractFilePath(path)))
+        throw FileError("ファイル [" + path + "] に書き込めません。\nPermission denied");
     if (failWrites.count(path)) throw FileError("ファイル [" + path + "] に書き込めません。\nNo space left on device");
     if (nonFiles.count(path)) throw NotAFile(path);
     files[path] = data;
@@ -44,9 +46,20 @@ std::optional<std::string> MemoryFiles::FindCaseVariant(const std::string& path)
 
 std::unique_ptr<FileLock> MemoryFiles::LockExclusive(const std::string& lockPath) {
     if (heldLocks.count(lockPath)) throw FileInUse("ファイル [" + lockPath + "] は他のプログラムが使用中です。");
-    if (failLocks.count(lockPath)) throw FileError("ファイル [" + lockPath + "] を開けません。\nPermission denied");
+    if (failLocks.count(lockPath) || readOnlyDirs.count(ExtractFilePath(lockPath))) throw FileError("ファイル [" + lockPath + "] を開けません。\nPermission denied");
     ++locks;
     return std::make_unique<FileLock>();
+}
+
+}  // namespace pivora
+
+namespace pivora {
+
+void MemoryFiles::CreateDirectories(const std::string& dir) {
+    for (const std::string& readOnly : readOnlyDirs)
+        if (dir.compare(0, readOnly.size(), readOnly) == 0)
+            throw FileError("フォルダー [" + dir + "] を作成できません。\nPermission denied");
+    createdDirs.insert(dir);
 }
 
 }  // namespace pivora

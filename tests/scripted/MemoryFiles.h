@@ -20,6 +20,10 @@ public:
     std::set<std::string> nonFiles;
     std::set<std::string> heldLocks;   // lock paths another program holds past the wait
     std::set<std::string> failLocks;   // lock paths that cannot be opened
+    // Directories where this user may not create or replace files: the probe
+    // says so, and writes and locks there fail as a real system's would.
+    std::set<std::string> readOnlyDirs;
+    std::set<std::string> createdDirs;  // what CreateDirectories was asked for
     int writes = 0;                    // successful writes, all files
     int locks = 0;                     // locks taken
 
@@ -30,6 +34,8 @@ public:
     void WriteFileAtomic(const std::string& path, const std::string& data) override;
     std::optional<std::string> FindCaseVariant(const std::string& path) override;
     std::unique_ptr<FileLock> LockExclusive(const std::string& lockPath) override;
+    bool CanReplaceFilesIn(const std::string& dir) override { return readOnlyDirs.count(dir) == 0; }
+    void CreateDirectories(const std::string& dir) override;
 };
 
 }  // namespace pivora
