@@ -112,3 +112,8 @@ wineserver -p"${PIVORA_WINE_PERSISTENCE:-20}" </dev/null >/dev/null 2>&1
 # The console of a Windows program ends its lines with CR LF; the tools that
 # read this output (gtest discovery among them) expect LF.
 "$loader" "$exe" "$@" | tr -d '\r'
+status=${PIPESTATUS[0]}
+# Wine is quiet here, so a program that could not start at all would leave a
+# failure with no output: its status is said, to tell it from a test's own.
+[ "$status" -eq 0 ] || echo "wine-run.sh: $(basename "$exe") ended with status $status" >&2
+exit "$status"
