@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ libgtest-dev libfltk1.3-dev libxcb1-dev libx11-dev
           fonts-ipafont fonts-liberation xvfb xdotool imagemagick x11-utils hyperfine
-          locales libc-l10n)
+          locales libc-l10n lintian)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
