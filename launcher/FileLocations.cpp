@@ -30,7 +30,7 @@ std::string XdgHome(System& sys, const char* variable, const char* underHome, co
     if (auto dir = AbsoluteDirectory(sys.Environment(variable).value_or(""))) return *dir;
     const auto home = AbsoluteDirectory(sys.Environment("HOME").value_or(""));
     if (!home)
-        throw FileError(NowhereToGo(exeDir, std::string("環境変数 HOME も ") + variable + " も設定されていません。"));
+        throw FileError(NowhereToGo(sys.ToUiText(exeDir), std::string("環境変数 HOME も ") + variable + " も設定されていません。"));
     return *home + underHome;
 }
 
@@ -68,7 +68,7 @@ TFileLocations DecideFileLocations(System& sys, FileSystem& files) {
     if (sys.UserFiles() == UserFileConvention::AppData) {
         const std::string appData = sys.Environment("APPDATA").value_or("");
         if (appData.empty() || !IsAbsolutePath(appData))
-            throw FileError(NowhereToGo(exeDir, "環境変数 APPDATA が設定されていません。"));
+            throw FileError(NowhereToGo(sys.ToUiText(exeDir), "環境変数 APPDATA が設定されていません。"));
         const std::string dir =
             appData + (appData.back() == '\\' || appData.back() == '/' ? "" : "\\") + "Pivora\\";
         files.CreateDirectories(dir);

@@ -22,20 +22,25 @@ std::string ReasonOf(const FileError& e) {
 
 // The lock file is the launcher's own device; a failure to take it is
 // reported as what the user sees fail: the history file cannot be written.
-std::unique_ptr<FileLock> LockHistory(FileSystem& files, const std::string& path) {
+std::unique_ptr<FileLock> LockHistory(FileSystem& files, const std::string& path, const std::string& shown) {
     try {
         return files.LockExclusive(path + ".lock");
     } catch (const FileInUse&) {
-        throw FileInUse("履歴ファイル [" + path + "] は他のプログラムが使用中です。\n"
+        throw FileInUse("履歴ファイル [" + shown + "] は他のプログラムが使用中です。\n"
                         "しばらくしてからやり直して下さい。");
     } catch (const FileError& e) {
-        throw FileError("ファイル [" + path + "] に書き込めません。\n" + ReasonOf(e));
+        throw FileError("ファイル [" + shown + "] に書き込めません。\n" + ReasonOf(e));
     }
 }
 }  // namespace
 
-THistoryList::THistoryList(FileSystem& files, std::string path, FileNameCompare compare, std::int32_t historyMax)
-    : files_(files), path_(std::move(path)), compare_(std::move(compare)), historyMax_(std::max(historyMax, 0)) {
+THistoryList::THistoryList(FileSystem& files, std::string path, FileNameCompare compare, std::int32_t historyMax,
+                           std::string shownPath)
+    : files_(files),
+      path_(std::move(path)),
+      shownPath_(shownPath.empty() ? path_ : std::move(shownPath)),
+      compare_(std::move(compare)),
+      historyMax_(std::max(historyMax, 0)) {
     slots_.reserve(std::min(static_cast<std::size_t>(historyMax_), kMaxReserve));
 }
 
@@ -135,7 +140,7 @@ void THistoryList::LoadHistory() {
     try {
         stamp_ = files_.Stamp(path_);
         if (stamp_.empty()) {
-            if (files_.NonFileAt(path_)) throw NotAFile(path_);
+            if (files_.NonFileAt(path_)) throw NotAFile(shownPath_);
             return;
         }
         text_ = files_.ReadBytes(path_);
@@ -176,8 +181,8 @@ bool THistoryList::TrimHistory() {
 
 void THistoryList::SaveHistory() {
     if (!loadedWhole_)
-        throw FileError("履歴ファイル [" + path_ + "] を読み込めなかったため、上書きしません。");
-    const auto lock = LockHistory(files_, path_);
+        throw FileError("履歴ファイル [" + shownPath_ + "] を読み込めなかったため、上書きしません。");
+    const auto lock = LockHistory(files_, path_, shownPath_);
     if (const std::string now = files_.Stamp(path_); now != stamp_) {
         // Another run wrote meanwhile (or removed the file): start from what it holds now.
         std::unique_ptr<FileBytes> text = now.empty() ? nullptr : files_.ReadBytes(path_);

@@ -24,7 +24,10 @@ using FileNameCompare = std::function<int(std::string_view, std::string_view)>;
 
 class THistoryList {
 public:
-    THistoryList(FileSystem& files, std::string path, FileNameCompare compare, std::int32_t historyMax);
+    // `shownPath` is how messages name the file, in the windows' text (the
+    // path itself, in the system's bytes, when empty).
+    THistoryList(FileSystem& files, std::string path, FileNameCompare compare, std::int32_t historyMax,
+                 std::string shownPath = {});
     ~THistoryList();
 
     // Reads the file (a missing file is an empty history), sorts it by file name
@@ -78,6 +81,7 @@ private:
 
     FileSystem& files_;
     std::string path_;
+    std::string shownPath_;
     FileNameCompare compare_;
     std::int32_t historyMax_;
     std::unique_ptr<FileBytes> text_; // the file as last read; the slots' names point into it

@@ -33,7 +33,7 @@ void TMainFm::FormCreate() {
     History = std::make_unique<THistoryList>(
         app_.Files(), Locations.History,
         [&sys](std::string_view a, std::string_view b) { return sys.CompareFileNames(a, b); },
-        Settings.HistoryMax);
+        Settings.HistoryMax, sys.ToUiText(Locations.History));
     History->LoadHistory();
 }
 

@@ -316,6 +316,42 @@ TEST_F(History, ALockHeldByAnotherProgramIsReportedAsTheHistoryInUseAndNothingIs
     EXPECT_NE(Dat().find("2026/01/02 03:04:03 - 02 /p/c\r\n"), std::string::npos) << Dat();
 }
 
+// Messages are shown in the windows' text, which the path in the system's
+// bytes is not on Windows: the list names the file as it was told to.
+TEST_F(History, MessagesNameTheFileAsShownNotInTheSystemsBytes) {
+    files.files[kDat] = "2026/01/02 03:04:01 - 04 /p/a\r\n";
+    files.heldLocks.insert(std::string(kDat) + ".lock");
+    THistoryList h(files, kDat, ByteWise, 1000, "表示される名前");
+    h.LoadHistory();
+    try {
+        h.AddHistory("/p/b", 3, At(2));
+        FAIL() << "saved without the lock";
+    } catch (const FileInUse& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "履歴ファイル [表示される名前] は他のプログラムが使用中です。\nしばらくしてからやり直して下さい。");
+    }
+    files.heldLocks.clear();
+    files.failLocks.insert(std::string(kDat) + ".lock");
+    try {
+        h.AddHistory("/p/c", 3, At(3));
+        FAIL() << "saved without the lock";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), "ファイル [表示される名前] に書き込めません。\nPermission denied");
+    }
+
+    files.failLocks.clear();
+    files.files.erase(kDat);
+    files.nonFiles.insert(kDat);
+    THistoryList unreadable(files, kDat, ByteWise, 1000, "表示される名前");
+    EXPECT_THROW(unreadable.LoadHistory(), FileError);
+    try {
+        unreadable.AddHistory("/p/d", 3, At(4));
+        FAIL() << "saved over a history it could not read";
+    } catch (const FileError& e) {
+        EXPECT_EQ(std::string(e.what()), "履歴ファイル [表示される名前] を読み込めなかったため、上書きしません。");
+    }
+}
+
 TEST_F(History, ALockThatCannotBeTakenNamesTheHistoryFileWithTheSystemsReason) {
     files.failLocks.insert(std::string(kDat) + ".lock");
     auto h = List();
