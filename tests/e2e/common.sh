@@ -45,6 +45,20 @@ require() {
     for c in "$@"; do command -v "$c" > /dev/null || skip "$c is not installed"; done
 }
 
+# as_test_user: sets AS_USER to the words that run a command as a user who
+# owns nothing of the test's (root plays pivora-e2e, a system user made when
+# missing); empty for anyone else, who is such a user already. Skips the
+# script where root cannot play one.
+as_test_user() {
+    AS_USER=()
+    [ "$(id -u)" -eq 0 ] || return 0
+    command -v setpriv > /dev/null || skip "setpriv is missing: root cannot play a user"
+    id -u pivora-e2e > /dev/null 2>&1 ||
+        useradd --system --no-create-home --shell /usr/sbin/nologin pivora-e2e ||
+        skip "no user pivora-e2e can be made"
+    AS_USER=(setpriv --reuid="$(id -u pivora-e2e)" --regid="$(id -g pivora-e2e)" --clear-groups --)
+}
+
 # wine_runs PROGRAM: Wine can run it here, or the script is skipped; a
 # program that is missing or no Windows program fails the script.
 wine_runs() {

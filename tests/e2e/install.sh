@@ -36,17 +36,9 @@ else
 fi
 
 # Who runs the launcher: a user who does not own the install.
-as_user=()
-if [ "$(id -u)" -eq 0 ]; then
-    command -v setpriv > /dev/null || skip "setpriv is missing: root cannot play a user"
-    id -u pivora-e2e > /dev/null 2>&1 ||
-        useradd --system --no-create-home --shell /usr/sbin/nologin pivora-e2e ||
-        skip "no user pivora-e2e can be made"
-    as_user=(setpriv --reuid="$(id -u pivora-e2e)" --regid="$(id -g pivora-e2e)" --clear-groups --)
-    owner=pivora-e2e
-else
-    owner=$(id -un)
-fi
+as_test_user
+as_user=("${AS_USER[@]}")
+if [ ${#as_user[@]} -gt 0 ]; then owner=pivora-e2e; else owner=$(id -un); fi
 
 IDE="$T/ide/delphi32"; stand_in_ide "$IDE"
 P="$T/project"; mkdir -p "$P"; cp "$SOURCE_DIR"/examples/Project1/* "$P/"

@@ -16,6 +16,7 @@
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32Handle.h"
 #include "platform/win32/Win32Text.h"
+#include "win32/TestDirectory.h"
 
 namespace pivora {
 namespace {
@@ -131,20 +132,7 @@ protected:
         ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
         lockPath_ = dir_ + "Pivora.dat.lock";
     }
-    void TearDown() override {
-        WIN32_FIND_DATAA found;
-        HANDLE h = ::FindFirstFileA((dir_ + "*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = found.cFileName;
-                if (name == "." || name == "..") continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ::RemoveDirectoryA((dir_ + name).c_str());
-                else ::DeleteFileA((dir_ + name).c_str());
-            } while (::FindNextFileA(h, &found));
-            ::FindClose(h);
-        }
-        ::RemoveDirectoryA(dir_.c_str());
-    }
+    void TearDown() override { RemoveTestDirectory(dir_); }
     std::string InUse(const std::string& path) const {
         return "in use: ファイル [" + Utf8FromAnsi(path) + "] は他のプログラムが使用中です。";
     }

@@ -13,6 +13,7 @@
 #include "platform/win32/Win32Files.h"
 #include "platform/win32/Win32System.h"
 #include "platform/win32/Win32Text.h"
+#include "win32/TestDirectory.h"
 
 namespace pivora {
 namespace {
@@ -158,20 +159,7 @@ protected:
                ::testing::UnitTest::GetInstance()->current_test_info()->name() + "\\";
         ASSERT_TRUE(::CreateDirectoryA(dir_.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
     }
-    void TearDown() override {
-        WIN32_FIND_DATAA found;
-        HANDLE h = ::FindFirstFileA((dir_ + "*").c_str(), &found);
-        if (h != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = found.cFileName;
-                if (name == "." || name == "..") continue;
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ::RemoveDirectoryA((dir_ + name).c_str());
-                else ::DeleteFileA((dir_ + name).c_str());
-            } while (::FindNextFileA(h, &found));
-            ::FindClose(h);
-        }
-        ::RemoveDirectoryA(dir_.c_str());
-    }
+    void TearDown() override { RemoveTestDirectory(dir_); }
     std::vector<std::string> Listing() {
         std::vector<std::string> names;
         WIN32_FIND_DATAA found;
