@@ -96,7 +96,9 @@ eventually() {
 # The script's own temporary directory, and what is left to end when it
 # exits: the launchers it started in the background (BACKGROUND), Wine's
 # programs, the X server, and whatever the script hands to on_exit.
-T=$(mktemp -d "${TMPDIR:-/tmp}/pivora-e2e.XXXXXX")
+# Without it every path below would name the root directory: stop at once.
+T=$(mktemp -d "${TMPDIR:-/tmp}/pivora-e2e.XXXXXX") ||
+    { echo "cannot make a temporary directory in ${TMPDIR:-/tmp}" >&2; exit 1; }
 BACKGROUND=()
 EXIT_HOOKS=()
 on_exit() { EXIT_HOOKS+=("$1"); }  # on_exit COMMAND: runs COMMAND (no arguments) when the script exits
