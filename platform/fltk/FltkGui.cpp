@@ -13,6 +13,7 @@
 #include "platform/fltk/FltkDialogs.h"
 #include "platform/fltk/FltkGuard.h"
 #include "platform/fltk/FltkIcon.h"
+#include "platform/fltk/FltkScale.h"
 #include "platform/fltk/FltkStyle.h"
 #include "platform/fltk/FltkWindow.h"
 #include "platform/fltk/FltkX11.h"
@@ -27,6 +28,9 @@ public:
         bool shown = false;
         Guarded([&] {
             if (!OpenDisplay()) return;
+            // The density is taken once, before anything is measured with it.
+            static const bool scaled = (SetDisplayScale(DpiFromResource(XftDpiResource())), true);
+            (void)scaled;
             InitStyle();
             InstallWindowIcon();
             shown = true;

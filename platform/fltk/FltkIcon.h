@@ -13,8 +13,10 @@ struct EmbeddedPng {
 extern const EmbeddedPng kWindowIconPngs[];
 extern const int kWindowIconCount;
 
-// Makes the icon every window of the module gets. Once; a picture that does
-// not decode is left out, and without any the windows keep the desktop's own.
+// Makes the icon every window of the module gets, once the display's density
+// is known: 16, 32 and 64 pixels at 96 dpi, scaled, each from the picture
+// that fits it best. A picture that does not decode is left out, and without
+// any the windows keep the desktop's own.
 void InstallWindowIcon();
 
 }  // namespace pivora::fltk

@@ -2,6 +2,7 @@
 
 // The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
 // macros (None) and types (Font) would break them.
+#include "platform/fltk/FltkScale.h"
 #include "platform/fltk/FltkText.h"
 
 #include <FL/Fl.H>
@@ -21,17 +22,8 @@ namespace {
 // Windows 98's standard scheme, the look of the era the forms were drawn in.
 constexpr unsigned char kFace[3] = {0xC0, 0xC0, 0xC0};
 
-void TopLeft(int x, int y, int w, int h, Fl_Color c) {
-    fl_color(c);
-    fl_xyline(x, y, x + w - 2);
-    fl_yxline(x, y, y + h - 2);
-}
-
-void BottomRight(int x, int y, int w, int h, Fl_Color c) {
-    fl_color(c);
-    fl_xyline(x, y + h - 1, x + w - 1);
-    fl_yxline(x + w - 1, y, y + h - 1);
-}
+// The bevels' lines are Line() pixels wide: one at 96 dpi, as drawn there.
+int Line() { return DisplayScale().Line(); }
 
 void Fill(int x, int y, int w, int h, Fl_Color c) {
     if (w <= 0 || h <= 0) return;
@@ -39,27 +31,43 @@ void Fill(int x, int y, int w, int h, Fl_Color c) {
     fl_rectf(x, y, w, h);
 }
 
+void TopLeft(int x, int y, int w, int h, Fl_Color c) {
+    const int t = Line();
+    Fill(x, y, w - t, t, c);
+    Fill(x, y, t, h - t, c);
+}
+
+void BottomRight(int x, int y, int w, int h, Fl_Color c) {
+    const int t = Line();
+    Fill(x, y + h - t, w, t, c);
+    Fill(x + w - t, y, t, h, c);
+}
+
 // A push button: light and black outside, white and grey inside.
 void ButtonFrame(int x, int y, int w, int h, Fl_Color) {
+    const int t = Line();
     TopLeft(x, y, w, h, FaceColor());
     BottomRight(x, y, w, h, DarkShadowColor());
-    TopLeft(x + 1, y + 1, w - 2, h - 2, HighlightColor());
-    BottomRight(x + 1, y + 1, w - 2, h - 2, ShadowColor());
+    TopLeft(x + t, y + t, w - 2 * t, h - 2 * t, HighlightColor());
+    BottomRight(x + t, y + t, w - 2 * t, h - 2 * t, ShadowColor());
 }
 void ButtonBox(int x, int y, int w, int h, Fl_Color c) {
-    Fill(x + 2, y + 2, w - 4, h - 4, c);
+    const int t = Line();
+    Fill(x + 2 * t, y + 2 * t, w - 4 * t, h - 4 * t, c);
     ButtonFrame(x, y, w, h, c);
 }
 
 // An edit field's client edge: grey and black outside-in at the top left.
 void SunkenFrame(int x, int y, int w, int h, Fl_Color) {
+    const int t = Line();
     TopLeft(x, y, w, h, ShadowColor());
     BottomRight(x, y, w, h, HighlightColor());
-    TopLeft(x + 1, y + 1, w - 2, h - 2, DarkShadowColor());
-    BottomRight(x + 1, y + 1, w - 2, h - 2, FaceColor());
+    TopLeft(x + t, y + t, w - 2 * t, h - 2 * t, DarkShadowColor());
+    BottomRight(x + t, y + t, w - 2 * t, h - 2 * t, FaceColor());
 }
 void SunkenBox(int x, int y, int w, int h, Fl_Color c) {
-    Fill(x + 2, y + 2, w - 4, h - 4, c);
+    const int t = Line();
+    Fill(x + 2 * t, y + 2 * t, w - 4 * t, h - 4 * t, c);
     SunkenFrame(x, y, w, h, c);
 }
 
@@ -68,7 +76,8 @@ void RaisedFrame(int x, int y, int w, int h, Fl_Color) {
     BottomRight(x, y, w, h, ShadowColor());
 }
 void RaisedBox(int x, int y, int w, int h, Fl_Color c) {
-    Fill(x + 1, y + 1, w - 2, h - 2, c);
+    const int t = Line();
+    Fill(x + t, y + t, w - 2 * t, h - 2 * t, c);
     RaisedFrame(x, y, w, h, c);
 }
 
@@ -77,20 +86,32 @@ void LoweredFrame(int x, int y, int w, int h, Fl_Color) {
     BottomRight(x, y, w, h, HighlightColor());
 }
 void LoweredBox(int x, int y, int w, int h, Fl_Color c) {
-    Fill(x + 1, y + 1, w - 2, h - 2, c);
+    const int t = Line();
+    Fill(x + t, y + t, w - 2 * t, h - 2 * t, c);
     LoweredFrame(x, y, w, h, c);
 }
 
+}  // namespace
+
+void Outline(int x, int y, int w, int h, int t, Fl_Color c) {
+    Fill(x, y, w, t, c);
+    Fill(x, y + h - t, w, t, c);
+    Fill(x, y, t, h, c);
+    Fill(x + w - t, y, t, h, c);
+}
+
+namespace {
+
 // The etched line of a group box: a grey line with a white one beside it.
 void EtchedFrame(int x, int y, int w, int h, Fl_Color) {
-    if (w < 2 || h < 2) return;
-    fl_color(HighlightColor());
-    fl_rect(x + 1, y + 1, w - 1, h - 1);
-    fl_color(ShadowColor());
-    fl_rect(x, y, w - 1, h - 1);
+    const int t = Line();
+    if (w < 2 * t || h < 2 * t) return;
+    Outline(x + t, y + t, w - t, h - t, t, HighlightColor());
+    Outline(x, y, w - t, h - t, t, ShadowColor());
 }
 void EtchedBox(int x, int y, int w, int h, Fl_Color c) {
-    Fill(x + 2, y + 2, w - 4, h - 4, c);
+    const int t = Line();
+    Fill(x + 2 * t, y + 2 * t, w - 4 * t, h - 4 * t, c);
     EtchedFrame(x, y, w, h, c);
 }
 
@@ -153,22 +174,26 @@ void InitStyle() {
     Fl::foreground(0x00, 0x00, 0x00);
     Fl::set_color(FL_SELECTION_COLOR, 0x00, 0x00, 0x80);  // the classic highlight
 
-    Fl::set_boxtype(kButtonBox, ButtonBox, 2, 2, 4, 4);
-    Fl::set_boxtype(kSunkenBox, SunkenBox, 2, 2, 4, 4);
-    Fl::set_boxtype(kRaisedBox, RaisedBox, 1, 1, 2, 2);
-    Fl::set_boxtype(kLoweredBox, LoweredBox, 1, 1, 2, 2);
-    Fl::set_boxtype(kEtchedFrame, EtchedFrame, 2, 2, 4, 4);
+    // The insets are the bevels' widths: two lines or one.
+    const int t = Line();
+    const auto twoLines = [t](Fl_Boxtype type, Fl_Box_Draw_F* draw) { Fl::set_boxtype(type, draw, 2 * t, 2 * t, 4 * t, 4 * t); };
+    const auto oneLine = [t](Fl_Boxtype type, Fl_Box_Draw_F* draw) { Fl::set_boxtype(type, draw, t, t, 2 * t, 2 * t); };
+    twoLines(kButtonBox, ButtonBox);
+    twoLines(kSunkenBox, SunkenBox);
+    oneLine(kRaisedBox, RaisedBox);
+    oneLine(kLoweredBox, LoweredBox);
+    twoLines(kEtchedFrame, EtchedFrame);
     // FLTK's own windows (the file chooser) get the same bevels.
-    Fl::set_boxtype(FL_UP_BOX, ButtonBox, 2, 2, 4, 4);
-    Fl::set_boxtype(FL_UP_FRAME, ButtonFrame, 2, 2, 4, 4);
-    Fl::set_boxtype(FL_DOWN_BOX, SunkenBox, 2, 2, 4, 4);
-    Fl::set_boxtype(FL_DOWN_FRAME, SunkenFrame, 2, 2, 4, 4);
-    Fl::set_boxtype(FL_THIN_UP_BOX, RaisedBox, 1, 1, 2, 2);
-    Fl::set_boxtype(FL_THIN_UP_FRAME, RaisedFrame, 1, 1, 2, 2);
-    Fl::set_boxtype(FL_THIN_DOWN_BOX, LoweredBox, 1, 1, 2, 2);
-    Fl::set_boxtype(FL_THIN_DOWN_FRAME, LoweredFrame, 1, 1, 2, 2);
-    Fl::set_boxtype(FL_ENGRAVED_BOX, EtchedBox, 2, 2, 4, 4);
-    Fl::set_boxtype(FL_ENGRAVED_FRAME, EtchedFrame, 2, 2, 4, 4);
+    twoLines(FL_UP_BOX, ButtonBox);
+    twoLines(FL_UP_FRAME, ButtonFrame);
+    twoLines(FL_DOWN_BOX, SunkenBox);
+    twoLines(FL_DOWN_FRAME, SunkenFrame);
+    oneLine(FL_THIN_UP_BOX, RaisedBox);
+    oneLine(FL_THIN_UP_FRAME, RaisedFrame);
+    oneLine(FL_THIN_DOWN_BOX, LoweredBox);
+    oneLine(FL_THIN_DOWN_FRAME, LoweredFrame);
+    twoLines(FL_ENGRAVED_BOX, EtchedBox);
+    twoLines(FL_ENGRAVED_FRAME, EtchedFrame);
 
     Fl::set_labeltype(kPlainLabel, PlainLabelDraw, PlainLabelMeasure);
 
@@ -178,7 +203,9 @@ void InitStyle() {
     Fl::set_font(FL_HELVETICA_BOLD, "BIPAPGothic");
     Fl::set_font(FL_HELVETICA_ITALIC, "IIPAPGothic");
     Fl::set_font(FL_HELVETICA_BOLD_ITALIC, "PIPAPGothic");
+    // FLTK's own file chooser is built at 96-dpi sizes and then scaled whole.
     FL_NORMAL_SIZE = kUiFontSize;
+    Fl::scrollbar_size(DisplayScale()(Fl::scrollbar_size()));
 
     // The file chooser speaks Japanese like the rest of the program.
     fl_ok = "OK";
@@ -210,7 +237,7 @@ Fl_Font FontFor(const layout::Font& font, std::string_view text) {
     return Register(family, font.bold, font.italic);
 }
 
-int FontSize(const layout::Font& font) { return FontPixelSize(font.height); }
+int FontSize(const layout::Font& font) { return DisplayScale()(FontPixelSize(font.height)); }
 
 Fl_Color TextColor(layout::Color color) {
     switch (color) {
@@ -241,5 +268,7 @@ void ApplyLabelFont(Fl_Widget& widget, const layout::Font& font, std::string_vie
 }
 
 Fl_Font UiFont() { return Register("IPAPGothic", false, false); }
+
+int UiFontSize() { return DisplayScale()(kUiFontSize); }
 
 }  // namespace pivora::fltk

@@ -29,13 +29,18 @@ Fl_Color HighlightColor();  // the lit edge
 Fl_Color ShadowColor();     // the shaded edge
 Fl_Color DarkShadowColor(); // the outer shaded edge of buttons and edits
 
-// Once, after the display is open: colours, box and label types, the default
+// The outline of a rectangle, `t` pixels wide, drawn inside it.
+void Outline(int x, int y, int w, int h, int t, Fl_Color c);
+
+// Once, after the display is open and its density known: colours, box and
+// label types (their bevels as wide as the density makes them), the default
 // fonts (Japanese-capable) and the texts of FLTK's own file chooser.
 void InitStyle();
 
 // The FLTK font for a layout font, choosing a Japanese face when `text` goes
 // beyond ASCII and the face has no Japanese glyphs.
 Fl_Font FontFor(const layout::Font& font, std::string_view text);
+// The font's size on the screen, at the display's density.
 int FontSize(const layout::Font& font);
 Fl_Color TextColor(layout::Color color);
 Fl_Color BackColor(layout::Color color);
@@ -43,8 +48,10 @@ Fl_Color BackColor(layout::Color color);
 // Sets a widget's label font, size and colour from a layout font.
 void ApplyLabelFont(Fl_Widget& widget, const layout::Font& font, std::string_view text);
 
-// The Japanese user-interface font of the message and input boxes.
+// The Japanese user-interface font of the menus and the message and input
+// boxes, and its size at 96 dpi and on the screen.
 Fl_Font UiFont();
 inline constexpr int kUiFontSize = 12;
+int UiFontSize();
 
 }  // namespace pivora::fltk

@@ -46,6 +46,15 @@ std::string StripCarriageReturns(std::string_view text) {
     return out;
 }
 
+std::string PastedLine(std::string_view pasted) {
+    std::string line;
+    line.reserve(pasted.size());
+    for (char c : pasted)
+        if (c != '\r' && c != '\n') line += c;
+    while (!line.empty() && std::isspace(static_cast<unsigned char>(line.back()))) line.pop_back();
+    return line;
+}
+
 std::string FileChooserFilter(std::string_view windowsFilter) {
     if (windowsFilter.empty()) return {};
     const std::vector<std::string_view> parts = Split(windowsFilter, '|');

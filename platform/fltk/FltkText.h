@@ -17,6 +17,10 @@ namespace pivora::fltk {
 // '\r' as a glyph box.
 std::string StripCarriageReturns(std::string_view text);
 
+// What a one-line field takes of pasted text: its line breaks dropped, and,
+// as FLTK takes any paste into such a field, without blanks at its end.
+std::string PastedLine(std::string_view pasted);
+
 // Converts a "description|pattern|description|pattern" filter into the
 // "description (pattern)\t..." form of Fl_File_Chooser. Several patterns
 // separated by ';' become one "{a,b}" alternative; "*.*" (every file on

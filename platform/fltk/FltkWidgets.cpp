@@ -2,12 +2,15 @@
 
 // The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
 // macros (None) and types (Font) would break them.
+#include "platform/fltk/FltkScale.h"
 #include "platform/fltk/FltkStyle.h"
+#include "platform/fltk/FltkText.h"
 
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 
 #include <algorithm>
+#include <string_view>
 
 namespace pivora::fltk {
 
@@ -15,8 +18,10 @@ namespace {
 
 void DottedRect(int x, int y, int w, int h) {
     if (w <= 0 || h <= 0) return;
+    const int t = DisplayScale().Line();
     fl_color(FL_BLACK);
-    fl_line_style(FL_DOT);
+    // One pixel wide is FLTK's default style, which draws the dots of 96 dpi.
+    fl_line_style(FL_DOT, t > 1 ? t : 0);
     fl_rect(x, y, w, h);
     fl_line_style(FL_SOLID);
 }
@@ -47,23 +52,24 @@ int PushButton::handle(int event) {
 }
 
 void PushButton::draw() {
+    const Scale& scale = DisplayScale();
+    const int t = scale.Line();
     int x0 = x(), y0 = y(), w0 = w(), h0 = h();
     const bool pressed = value() != 0;
     if (Framed()) {
-        fl_color(FL_BLACK);
-        fl_rect(x0, y0, w0, h0);
-        ++x0, ++y0, w0 -= 2, h0 -= 2;
+        Outline(x0, y0, w0, h0, t, FL_BLACK);
+        x0 += t, y0 += t, w0 -= 2 * t, h0 -= 2 * t;
     }
     if (pressed) {
         fl_color(color());
         fl_rectf(x0, y0, w0, h0);
-        fl_color(ShadowColor());
-        fl_rect(x0, y0, w0, h0);
+        Outline(x0, y0, w0, h0, t, ShadowColor());
     } else {
         draw_box(kButtonBox, x0, y0, w0, h0, color());
     }
-    draw_label(x0 + (pressed ? 1 : 0), y0 + (pressed ? 1 : 0), w0, h0);
-    if (Fl::focus() == this && Fl::visible_focus()) DottedRect(x0 + 3, y0 + 3, w0 - 6, h0 - 6);
+    draw_label(x0 + (pressed ? t : 0), y0 + (pressed ? t : 0), w0, h0);
+    const int inset = scale(3);
+    if (Fl::focus() == this && Fl::visible_focus()) DottedRect(x0 + inset, y0 + inset, w0 - 2 * inset, h0 - 2 * inset);
 }
 
 RadioButton::RadioButton(int x, int y, int w, int h) : Fl_Button(x, y, w, h) {
@@ -76,33 +82,38 @@ RadioButton::RadioButton(int x, int y, int w, int h) : Fl_Button(x, y, w, h) {
 }
 
 void RadioButton::draw() {
+    const Scale& scale = DisplayScale();
+    const int t = scale.Line();
     fl_color(color());
     fl_rectf(x(), y(), w(), h());
     // The classic 12-pixel sunken circle with a white inside.
-    constexpr int d = 12;
-    const int cx = x() + 1, cy = y() + (h() - d) / 2;
+    const int d = scale(12);
+    const int cx = x() + scale(1), cy = y() + (h() - d) / 2;
     fl_color(active_r() ? FL_WHITE : FaceColor());
     fl_pie(cx, cy, d, d, 0, 360);
+    if (t > 1) fl_line_style(FL_SOLID, t);
     fl_color(ShadowColor());
     fl_arc(cx, cy, d, d, 45, 225);
     fl_color(HighlightColor());
     fl_arc(cx, cy, d, d, 225, 405);
     fl_color(DarkShadowColor());
-    fl_arc(cx + 1, cy + 1, d - 2, d - 2, 45, 225);
+    fl_arc(cx + t, cy + t, d - 2 * t, d - 2 * t, 45, 225);
     fl_color(FaceColor());
-    fl_arc(cx + 1, cy + 1, d - 2, d - 2, 225, 405);
+    fl_arc(cx + t, cy + t, d - 2 * t, d - 2 * t, 225, 405);
+    if (t > 1) fl_line_style(FL_SOLID);
     if (value()) {
+        const int dot = scale(4);
         fl_color(active_r() ? FL_BLACK : ShadowColor());
-        fl_pie(cx + 4, cy + 4, d - 8, d - 8, 0, 360);
+        fl_pie(cx + dot, cy + dot, d - 2 * dot, d - 2 * dot, 0, 360);
     }
-    const int lx = cx + d + 4;
+    const int lx = cx + d + scale(4);
     draw_label(lx, y(), std::max(0, x() + w() - lx), h());
     if (Fl::focus() == this && Fl::visible_focus() && label() && *label()) {
         int tw = 0, th = 0;
         fl_font(labelfont(), labelsize());
         fl_measure(label(), tw, th, 0);
         tw = std::min(tw, x() + w() - lx);
-        DottedRect(lx - 1, y() + (h() - th) / 2 - 1, tw + 2, th + 2);
+        DottedRect(lx - t, y() + (h() - th) / 2 - t, tw + 2 * t, th + 2 * t);
     }
 }
 
@@ -121,18 +132,54 @@ void GroupBox::draw() {
         Fl_Boxtype frame = kEtchedFrame;
         fl_draw_box(frame, x(), y() + th / 2, w(), h() - th / 2, color());
         if (label() && *label()) {
+            const Scale& scale = DisplayScale();
             int tw = 0, lh = 0;
             fl_measure(label(), tw, lh, 0);
-            tw = std::min(tw, w() - 16);
+            tw = std::min(tw, w() - scale(16));
             // The caption interrupts the frame's top line.
             fl_color(color());
-            fl_rectf(x() + 6, y(), tw + 4, th);
+            fl_rectf(x() + scale(6), y(), tw + scale(4), th);
             fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
-            fl_draw(label(), x() + 8, y(), tw, th, FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP,
-                    nullptr, 0);
+            fl_draw(label(), x() + scale(8), y(), tw, th,
+                    FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_CLIP, nullptr, 0);
         }
     }
     draw_children();
+}
+
+StaticLabel::StaticLabel(int x, int y, int w, int h) : Fl_Box(x, y, w, h) {
+    box(FL_FLAT_BOX);
+    labeltype(kPlainLabel);
+}
+
+void StaticLabel::draw() {
+    draw_box();
+    draw_label(x(), y(), w(), h());
+}
+
+LineInput::LineInput(int x, int y, int w, int h) : Fl_Input(x, y, w, h) {}
+
+void LineInput::Show(const std::string& text) {
+    value(text.c_str());
+    position(0);
+}
+
+int LineInput::handle(int event) {
+    if (event == FL_KEYBOARD && Fl::event_text() && Fl::event_length() > 0) {
+        // Ctrl+J and Ctrl+M would type a line break; Enter is the dialog's.
+        const int key = Fl::event_key();
+        const std::string_view typed(Fl::event_text(), static_cast<std::size_t>(Fl::event_length()));
+        if (key != FL_Enter && key != FL_KP_Enter && typed.find_first_of("\r\n") != std::string_view::npos)
+            return 0;
+    }
+    if (event != FL_PASTE || readonly() || !Fl::event_text() || Fl::event_length() <= 0) return Fl_Input::handle(event);
+    const char* type = Fl::event_clipboard_type();
+    if (!type || std::string_view(type) != Fl::clipboard_plain_text) return Fl_Input::handle(event);
+    const std::string_view pasted(Fl::event_text(), static_cast<std::size_t>(Fl::event_length()));
+    if (pasted.find_first_of("\r\n") == std::string_view::npos) return Fl_Input::handle(event);
+    const std::string line = PastedLine(pasted);
+    replace(position(), mark(), line.data(), static_cast<int>(line.size()));  // runs the callback
+    return 1;
 }
 
 MenuBar::MenuBar(int x, int y, int w, int h) : Fl_Menu_Bar(x, y, w, h) {

@@ -1,13 +1,18 @@
-// The widgets that FLTK draws differently from a classic Windows dialog: push
-// buttons with the default button's black frame, radio buttons, the group box
-// with its caption in the frame, the flat menu bar, and a window that gives
-// Enter and Esc their dialog meaning.
+// The widgets that FLTK draws or behaves differently from a classic Windows
+// dialog: push buttons with the default button's black frame, radio buttons,
+// the group box with its caption in the frame, the flat menu bar, the
+// labels, the one-line edit field, and a window that gives Enter and Esc their dialog
+// meaning. Their own measures are scaled to the display's density.
 #pragma once
 
+#include <FL/Fl_Box.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
+#include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Bar.H>
+
+#include <string>
 
 namespace pivora::fltk {
 
@@ -48,6 +53,29 @@ public:
 
 protected:
     void draw() override;
+};
+
+// A label or static text: its text starts at the box's own edge, as Windows
+// draws it (FLTK would leave three pixels), and is cut at the box's edges, so
+// a longer text never runs over its neighbours or its panel's frame.
+class StaticLabel final : public Fl_Box {
+public:
+    StaticLabel(int x, int y, int w, int h);
+
+protected:
+    void draw() override;
+};
+
+// A one-line edit field. Pasted line breaks are dropped and typed ones
+// (Ctrl+J, Ctrl+M) refused, so that the field holds what it shows (FLTK
+// would show them as "^J" and keep them).
+class LineInput final : public Fl_Input {
+public:
+    LineInput(int x, int y, int w, int h);
+    // Sets the text and shows it from its beginning, as a Windows edit
+    // control shows a text it is given (FLTK would show its end).
+    void Show(const std::string& text);
+    int handle(int event) override;
 };
 
 // What a dialog window does with the keys and the closing box. Called from

@@ -3,6 +3,7 @@
 // The project's headers come before FLTK's: fl_draw.H brings in Xlib, whose
 // macros (None) and types (Font) would break them.
 #include "platform/fltk/FltkGuard.h"
+#include "platform/fltk/FltkScale.h"
 #include "platform/fltk/FltkStyle.h"
 #include "platform/fltk/FltkText.h"
 #include "platform/fltk/FltkWidgets.h"
@@ -11,7 +12,6 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Group.H>
-#include <FL/Fl_Input.H>
 #include <FL/Fl_Menu_Item.H>
 #include <FL/fl_draw.H>
 
@@ -27,7 +27,7 @@ namespace {
 
 using layout::Kind;
 
-// The classic height of a window's menu bar; the client area starts below it.
+// The classic height of a window's menu bar at 96 dpi; the client area starts below it.
 constexpr int kMenuBarHeight = 20;
 
 class Peer;
@@ -63,6 +63,9 @@ private:
     void Escape() noexcept override;
     void CloseBox() noexcept override;
 
+    // A rectangle of the table (a control's, in the form's client area) on
+    // the screen: below the menu bar, at the display's density.
+    Rect OnScreen(Rect design) const;
     void BuildMenu(const std::vector<MenuCell>& plan, int width);
     void BuildChildren(const layout::Control* parent);
     Fl_Widget* BuildControl(int index);
@@ -89,16 +92,17 @@ private:
     std::vector<std::vector<RadioButton*>> radios_;   // by control
     PushButton* defaultButton_ = nullptr;
     Fl_Widget* cancelButton_ = nullptr;
-    bool isMain_ = false;
 };
 
 Peer::Peer(WindowModel& model) : model_(model), form_(model.Layout()) {
+    const Scale& scale = DisplayScale();
     const std::vector<MenuCell> plan = MenuPlan(form_);
     menuHeight_ = plan.empty() ? 0 : kMenuBarHeight;
-    const int w = form_.clientWidth, h = form_.clientHeight + menuHeight_;
+    const Rect client = OnScreen({0, 0, form_.clientWidth, form_.clientHeight});
+    const int w = client.w, h = client.y + client.h;
     int sx = 0, sy = 0, sw = 0, sh = 0;
     Fl::screen_work_area(sx, sy, sw, sh);
-    const Rect at = PlaceWindow(sx, sy, sw, sh, w, h, form_.centerOnShow, form_.left, form_.top);
+    const Rect at = PlaceWindow(sx, sy, sw, sh, w, h, form_.centerOnShow, scale(form_.left), scale(form_.top));
 
     Fl_Group* outer = Fl_Group::current();
     Fl_Group::current(nullptr);
@@ -127,6 +131,11 @@ Peer::~Peer() {
     if (window_) window_->hide();
 }
 
+Rect Peer::OnScreen(Rect design) const {
+    design.y += menuHeight_;
+    return DisplayScale()(design);
+}
+
 Binding* Peer::Bind(int control, int item) {
     bindings_.push_back({this, control, item});
     return &bindings_.back();
@@ -151,10 +160,10 @@ void Peer::BuildMenu(const std::vector<MenuCell>& plan, int width) {
         menuItems_.push_back(item);
     }
     menuItems_.push_back(Fl_Menu_Item{});
-    auto* bar = new MenuBar(0, 0, width, menuHeight_);
+    auto* bar = new MenuBar(0, 0, width, DisplayScale()(menuHeight_));
     // Menus are drawn in the system's font, not the form's.
     bar->textfont(UiFont());
-    bar->textsize(kUiFontSize);
+    bar->textsize(UiFontSize());
     bar->menu(menuItems_.data());
 }
 
@@ -174,8 +183,8 @@ void Peer::BuildChildren(const layout::Control* parent) {
 
 Fl_Widget* Peer::BuildControl(int index) {
     const layout::Control& c = form_.controls[static_cast<std::size_t>(index)];
-    Rect r = FormRect(form_, c);
-    r.y += menuHeight_;
+    const Rect design = FormRect(form_, c);
+    const Rect r = OnScreen(design);
     const std::string caption = StripCarriageReturns(model_.Caption(index));
     const Fl_Color back = BackColor(form_.color);
     Fl_Widget* made = nullptr;
@@ -195,23 +204,21 @@ Fl_Widget* Peer::BuildControl(int index) {
         }
         case Kind::Label:
         case Kind::StaticText: {
-            // Windows grows a label to its text, so the text is not clipped to the box.
-            auto* b = new Fl_Box(r.x, r.y, r.w, r.h);
-            b->box(FL_FLAT_BOX);
+            auto* b = new StaticLabel(r.x, r.y, r.w, r.h);
             b->color(back);
-            b->labeltype(kPlainLabel);
-            b->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP | (c.align == layout::Align::Center ? 0 : FL_ALIGN_LEFT));
+            b->align(FL_ALIGN_INSIDE | FL_ALIGN_TOP | FL_ALIGN_CLIP |
+                     (c.align == layout::Align::Center ? 0 : FL_ALIGN_LEFT));
             b->copy_label(caption.c_str());
             made = b;
             break;
         }
         case Kind::Edit: {
-            auto* in = new Fl_Input(r.x, r.y, r.w, r.h);
+            auto* in = new LineInput(r.x, r.y, r.w, r.h);
             in->box(kSunkenBox);
             in->color(FL_WHITE);
             in->selection_color(FL_SELECTION_COLOR);
             in->cursor_color(FL_BLACK);
-            in->value(caption.c_str());
+            in->Show(caption);
             in->when(FL_WHEN_CHANGED);
             in->callback(&Peer::OnEdit, Bind(index));
             made = in;
@@ -230,14 +237,17 @@ Fl_Widget* Peer::BuildControl(int index) {
             auto* g = new GroupBox(r.x, r.y, r.w, r.h);
             g->color(back);
             g->copy_label(caption.c_str());
+            // The items are laid out in the table's pixels, with the font's
+            // height at 96 dpi, and scaled with the group.
             const layout::Font font = layout::EffectiveFont(form_, c);
-            fl_font(FontFor(font, caption), FontSize(font));
+            fl_font(FontFor(font, caption), FontPixelSize(font.height));
             const int count = static_cast<int>(c.items.size());
-            const std::vector<Rect> rects = RadioItemRects(r.w, r.h, fl_height(), count);
+            const std::vector<Rect> rects = RadioItemRects(design.w, design.h, fl_height(), count);
             const int selected = model_.ItemIndex(index);
             for (int k = 0; k < count; ++k) {
                 const Rect& at = rects[static_cast<std::size_t>(k)];
-                auto* b = new RadioButton(r.x + at.x, r.y + at.y, at.w, at.h);
+                const Rect item = OnScreen({design.x + at.x, design.y + at.y, at.w, at.h});
+                auto* b = new RadioButton(item.x, item.y, item.w, item.h);
                 b->color(back);
                 b->copy_label(StripCarriageReturns(c.items[static_cast<std::size_t>(k)]).c_str());
                 b->value(k == selected ? 1 : 0);
@@ -261,7 +271,7 @@ void Peer::ApplyFonts(int control) {
     const layout::Control& c = form_.controls[static_cast<std::size_t>(control)];
     const layout::Font font = layout::EffectiveFont(form_, c);
     if (c.kind == Kind::Edit) {
-        auto* in = static_cast<Fl_Input*>(w);
+        auto* in = static_cast<LineInput*>(w);
         in->textfont(FontFor(font, in->value()));
         in->textsize(FontSize(font));
         in->textcolor(TextColor(font.color));
@@ -279,15 +289,13 @@ void Peer::ShowCaption(int control) {
     const layout::Control& c = form_.controls[static_cast<std::size_t>(control)];
     const std::string text = StripCarriageReturns(model_.Caption(control));
     if (c.kind == Kind::Edit) {
-        auto* in = static_cast<Fl_Input*>(w);
-        if (text != in->value()) in->value(text.c_str());
+        auto* in = static_cast<LineInput*>(w);
+        if (text != in->value()) in->Show(text);
     } else {
         w->copy_label(text.c_str());
     }
     ApplyFonts(control);
-    // A label's text may reach beyond its box; what it drew there must go too.
-    if (c.kind == Kind::Label || c.kind == Kind::StaticText) window_->redraw();
-    else w->redraw();
+    w->redraw();
 }
 
 void Peer::ShowItemIndex(int control) {
@@ -317,7 +325,6 @@ void Peer::RunModal() noexcept {
 }
 
 void Peer::RunAsMain() noexcept {
-    isMain_ = true;
     Guarded([&] {
         ShowAndFocus();
         while (!model_.Closed() && window_->shown()) Fl::wait();
@@ -328,14 +335,10 @@ void Peer::RunAsMain() noexcept {
 
 bool Peer::Enter() noexcept { return PressFocusedButton(*window_, defaultButton_); }
 
+// Esc is the cancel button's key; a window without one (the main window, the
+// About box) ignores it, as a Windows form does.
 void Peer::Escape() noexcept {
-    if (cancelButton_ && cancelButton_->active_r()) {
-        cancelButton_->do_callback();
-        return;
-    }
-    // A dialog without a cancel button still ends with Cancel; the main window
-    // of a Windows program does not close on Esc.
-    if (!isMain_) model_.UserDismissed();
+    if (cancelButton_ && cancelButton_->active_r()) cancelButton_->do_callback();
 }
 
 void Peer::CloseBox() noexcept { model_.UserDismissed(); }
@@ -350,10 +353,11 @@ void Peer::OnClick(Fl_Widget*, void* data) noexcept {
 void Peer::OnEdit(Fl_Widget* w, void* data) noexcept {
     auto* b = static_cast<Binding*>(data);
     Guarded([&] {
-        b->peer->model_.UserEdited(b->control, static_cast<Fl_Input*>(w)->value());
-        const Fl_Font before = static_cast<Fl_Input*>(w)->textfont();
+        auto* in = static_cast<LineInput*>(w);
+        b->peer->model_.UserEdited(b->control, in->value());
+        const Fl_Font before = in->textfont();
         b->peer->ApplyFonts(b->control);
-        if (static_cast<Fl_Input*>(w)->textfont() != before) w->redraw();
+        if (in->textfont() != before) w->redraw();
     });
 }
 

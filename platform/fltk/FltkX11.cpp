@@ -1,8 +1,11 @@
 #include "platform/fltk/FltkX11.h"
 
+#include <string.h>
+
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 #include <FL/x.H>
+#include <X11/Xresource.h>
 
 namespace pivora::fltk {
 
@@ -18,6 +21,22 @@ bool OpenDisplay() {
         }
     }
     return state > 0;
+}
+
+std::string XftDpiResource() {
+    const char* resources = fl_display ? XResourceManagerString(fl_display) : nullptr;
+    if (!resources) return {};
+    XrmInitialize();
+    XrmDatabase database = XrmGetStringDatabase(resources);
+    if (!database) return {};
+    std::string text;
+    char* type = nullptr;
+    XrmValue value{};
+    // Matched as Xft itself matches it, wildcards ("*dpi") included.
+    if (XrmGetResource(database, "Xft.dpi", "Xft.Dpi", &type, &value) && value.addr)
+        text.assign(value.addr, ::strnlen(value.addr, value.size));  // the size counts the final NUL
+    XrmDestroyDatabase(database);
+    return text;
 }
 
 void ActivateWindow(Fl_Window& window) {

@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# The real launcher with real windows under Xvfb, driven as a user would.
+# The real launcher with real windows under Xvfb, driven as a user would, at
+# the density PIVORA_E2E_DPI (scale.sh). The screenshots are for a person to
+# look at; no check reads them.
 RUNNER=native
 . "$(dirname "$0")/common.sh"
-require xdotool xwininfo import python3   # python3 reads whether Ctrl is down
-SHOTS=${SHOTS:-$T/shots}; mkdir -p "$SHOTS"   # screenshots for a person to look at; no check reads them
+. "$(dirname "$0")/scale.sh"
+require xdotool xwininfo xprop import python3   # python3 reads whether Ctrl is down
 start_xvfb
+announce_dpi
 
 L="$T/launcher"; new_launcher "$L"
 IDE2="$T/ide2"; stand_in_ide "$IDE2"
@@ -18,10 +21,10 @@ start_pivora "$L" "$P/Lone.pas"
 W=$(wait_window "起動バージョン選択"); check "the selection dialog appears" [ -n "$W" ]
 import -window root "$SHOTS/selection.png"
 geometry "$W"
-check "the dialog's client area is 276 wide (got $WIDTH)" [ "$WIDTH" -eq 276 ]
-check "and 214 high (got $HEIGHT)" [ "$HEIGHT" -eq 214 ]
-check "the dialog is centred" [ "$X" -eq $(((1024 - 276) / 2)) ]
-click "$W" 100 92          # "Delphi 2", first item of the radio group at 80,64
+check "the dialog's client area is $(px 276) wide (got $WIDTH)" [ "$WIDTH" -eq "$(px 276)" ]
+check "and $(px 214) high (got $HEIGHT)" [ "$HEIGHT" -eq "$(px 214)" ]
+check "the dialog is centred" [ "$X" -eq $(((1024 - $(px 276)) / 2)) ]
+click "$W" "$(px 100)" "$(px 92)"   # "Delphi 2", first item of the radio group at 80,64
 focus "$W"; xdotool key Return   # the default button
 wait_exit "$PID"
 check "the run ends after the start (rc $RC)" [ "$RC" -eq 0 ]
@@ -36,8 +39,8 @@ start_pivora "$L" "$P/Lone.pas"
 W=$(wait_window "起動バージョン選択")
 check "Ctrl is let go" release_ctrl
 check "Ctrl at start shows the dialog" [ -n "$W" ]
-click "$W" 100 140         # "Delphi 4"
-click "$W" 92 192          # OK
+click "$W" "$(px 100)" "$(px 140)"   # "Delphi 4"
+click "$W" "$(px 92)" "$(px 192)"    # OK
 wait_exit "$PID"
 check "Delphi 4 was started" wait_for "$IDE4.log"
 check "with the file" grep -qx "arg=$P/Lone.pas" "$IDE4.log"
@@ -66,9 +69,10 @@ M=$(wait_window "Pivora")
 check "Ctrl is let go" release_ctrl
 check "the main window appears without an argument" [ -n "$M" ]
 geometry "$M"
-check "at x 196 (got $X)" [ "$X" -eq 196 ]
-check "at y 107 (got $Y)" [ "$Y" -eq 107 ]
-check "252 wide (got $WIDTH)" [ "$WIDTH" -eq 252 ]
+check "at x $(px 196) (got $X)" [ "$X" -eq "$(px 196)" ]
+check "at y $(px 107) (got $Y)" [ "$Y" -eq "$(px 107)" ]
+check "$(px 252) wide (got $WIDTH)" [ "$WIDTH" -eq "$(px 252)" ]
+check "$(px 122) high below a $(px 20)-pixel menu bar (got $HEIGHT)" [ "$HEIGHT" -eq "$(px 142)" ]
 import -window root "$SHOTS/main.png"
 check "no selection dialog" window_gone "起動バージョン選択"
 # Windows are told apart by their whole titles, never by a part of one.

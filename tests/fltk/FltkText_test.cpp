@@ -26,6 +26,14 @@ TEST(FltkText, CarriageReturnsGoLineFeedsStay) {
     EXPECT_EQ(StripCarriageReturns(""), "");
 }
 
+TEST(FltkText, PastedTextLosesItsLineBreaks) {
+    EXPECT_EQ(PastedLine("C:\\Delphi 4\\Bin\r\nDELPHI32.EXE"), "C:\\Delphi 4\\BinDELPHI32.EXE");
+    EXPECT_EQ(PastedLine("/opt/d4/bin/delphi32\n"), "/opt/d4/bin/delphi32");
+    EXPECT_EQ(PastedLine("a\n\nb \t\n"), "ab");       // blanks at the end go, as FLTK drops them
+    EXPECT_EQ(PastedLine(" a\rb"), " ab");              // and only there
+    EXPECT_EQ(PastedLine("\r\n"), "");
+}
+
 TEST(FltkText, FilterPairsBecomeChooserEntries) {
     EXPECT_EQ(FileChooserFilter("*.exe|*.exe"), "*.exe (*.exe)");
     EXPECT_EQ(FileChooserFilter("Programs|*.exe;*.com|All|*.*"), "Programs ({*.exe,*.com})\tAll (*)");
