@@ -2,9 +2,11 @@
 # Installs what building and testing the Linux launcher needs on Debian.
 # Does nothing when everything is already there.
 set -euo pipefail
+# libglib2.0-bin (gio), shared-mime-info and desktop-file-utils: the file
+# types and the desktop entry as a desktop reads them (tests/e2e/desktop.sh).
 packages=(cmake ninja-build g++ libgtest-dev libfltk1.3-dev libxcb1-dev libx11-dev
           fonts-ipafont fonts-liberation xvfb xdotool imagemagick x11-utils hyperfine
-          locales libc-l10n lintian)
+          locales libc-l10n lintian libglib2.0-bin shared-mime-info desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

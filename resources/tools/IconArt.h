@@ -1,7 +1,8 @@
-// The launcher's icon, drawn pixel by pixel: a white "P" with a yellow launch
-// arrow on a rounded navy tile, in the sixteen colours of the standard Windows
-// VGA palette. Each size is drawn on its own, since a 16-pixel icon scaled down
-// from 32 pixels loses the letter.
+// The launcher's icon at 16 and 32 pixels, drawn pixel by pixel: a white "P"
+// with a yellow launch arrow on a rounded navy tile, in the sixteen colours of
+// the standard Windows VGA palette. Each size is drawn on its own, since a
+// 16-pixel icon scaled down from 32 pixels loses the letter; the larger sizes
+// are drawn from shapes (IconDrawing.h).
 #pragma once
 
 #include <array>
@@ -104,16 +105,6 @@ IconImage FromArt(const std::array<std::string_view, N>& art) {
         }
     }
     return image;
-}
-
-// Each pixel as a square of `factor` pixels: the larger renderings keep the
-// crisp edges of the drawing.
-inline IconImage Enlarge(const IconImage& image, int factor) {
-    IconImage big;
-    big.size = image.size * factor;
-    for (int y = 0; y < big.size; ++y)
-        for (int x = 0; x < big.size; ++x) big.pixels.push_back(image.At(x / factor, y / factor));
-    return big;
 }
 
 inline IconImage Icon32() { return FromArt(kArt32); }

@@ -14,11 +14,22 @@ SOURCE_DIR=$(cd "$(dirname "$0")/../.." && pwd)
 R="$T/root"
 cmake --install "$BUILD_DIR" --prefix "$R" > "$T/install.log" 2>&1 ||
     { cat "$T/install.log"; fail "cmake --install"; finish; exit 1; }
+ICON_SIZES="16 32 48 64 128 256"
 for f in bin/pivora lib/pivora/pivora-fltk.so share/applications/pivora.desktop share/mime/packages/pivora.xml \
-    share/icons/hicolor/16x16/apps/pivora.png share/icons/hicolor/32x32/apps/pivora.png \
-    share/icons/hicolor/64x64/apps/pivora.png share/doc/pivora/README.md share/doc/pivora/pivora.ini; do
+    share/doc/pivora/README.md share/doc/pivora/pivora.ini; do
     check "installed: $f" [ -s "$R/$f" ]
 done
+# Each icon is a picture of its size to an image library's own decoder.
+for n in $ICON_SIZES; do
+    f=share/icons/hicolor/${n}x$n/apps/pivora.png
+    check "installed: $f" [ -s "$R/$f" ] || continue
+    if command -v identify > /dev/null; then
+        got=$(identify -format '%w %h' "$R/$f" 2>&1)
+        check "$f decodes to $n x $n (got '$got')" [ "$got" = "$n $n" ]
+    fi
+done
+command -v identify > /dev/null || echo "skipped: identify (imagemagick) is not installed: the icons are not decoded"
+check "no icon sizes but these" [ "$(ls "$R/share/icons/hicolor" | wc -l)" -eq "$(wc -w <<< "$ICON_SIZES")" ]
 check "the window module is not beside the installed launcher" [ ! -e "$R/bin/pivora-fltk.so" ]
 check "no default applications are set" [ -z "$(find "$R" -name mimeapps.list)" ]
 D="$R/share/applications/pivora.desktop"

@@ -40,8 +40,8 @@ check "every file is root's" bash -c "dpkg-deb -c '$DEB' | awk '\$2 != \"root/ro
 R="$T/root"
 dpkg-deb -x "$DEB" "$R" || abort "dpkg-deb -x"
 for f in bin/pivora lib/pivora/pivora-fltk.so share/applications/pivora.desktop share/mime/packages/pivora.xml \
-    share/icons/hicolor/16x16/apps/pivora.png share/icons/hicolor/32x32/apps/pivora.png \
-    share/icons/hicolor/64x64/apps/pivora.png share/man/man1/pivora.1.gz share/doc/pivora/copyright \
+    share/icons/hicolor/{16x16,32x32,48x48,64x64,128x128,256x256}/apps/pivora.png \
+    share/man/man1/pivora.1.gz share/doc/pivora/copyright \
     share/doc/pivora/changelog.gz share/doc/pivora/README.md share/doc/pivora/pivora.ini; do
     check "packaged: /usr/$f" [ -s "$R/usr/$f" ]
 done

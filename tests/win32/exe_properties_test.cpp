@@ -5,10 +5,12 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "platform/win32/Win32Text.h"
+#include "resources/tools/IconDrawing.h"
 
 namespace pivora {
 namespace {
@@ -85,17 +87,102 @@ TEST_F(ExeProperties, StringTable) {
     }
 }
 
-TEST_F(ExeProperties, TheIconGroupIsThere) {
-    const HMODULE exe = ::LoadLibraryExW(WideFromUtf8(PIVORA_LAUNCHER_FILE).c_str(), nullptr,
-                                         LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
-    ASSERT_NE(exe, nullptr);
-    EXPECT_NE(::FindResourceW(exe, L"MAINICON", reinterpret_cast<LPCWSTR>(RT_GROUP_ICON)), nullptr);
-    for (int size : {16, 32}) {
-        const HANDLE icon = ::LoadImageW(exe, L"MAINICON", IMAGE_ICON, size, size, 0);
-        EXPECT_NE(icon, nullptr) << size;
-        if (icon) ::DestroyIcon(static_cast<HICON>(icon));
+// The icon group as the exe carries it: each image's entry, and the image a
+// shell gets for each size when it asks the system.
+class ExeIcon : public ::testing::Test {
+protected:
+    void SetUp() override {
+        exe_ = ::LoadLibraryExW(WideFromUtf8(PIVORA_LAUNCHER_FILE).c_str(), nullptr,
+                                LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+        ASSERT_NE(exe_, nullptr);
     }
-    ::FreeLibrary(exe);
+    void TearDown() override {
+        if (exe_) ::FreeLibrary(exe_);
+    }
+
+    std::string Resource(LPCWSTR name, LPCWSTR type) {
+        const HRSRC found = ::FindResourceW(exe_, name, type);
+        if (!found) return {};
+        const HGLOBAL loaded = ::LoadResource(exe_, found);
+        const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
+        return bytes ? std::string(static_cast<const char*>(bytes), ::SizeofResource(exe_, found)) : std::string();
+    }
+
+    HMODULE exe_ = nullptr;
+};
+
+std::uint32_t Le(const std::string& b, std::size_t at, int width) {
+    std::uint32_t v = 0;
+    for (int i = width - 1; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b.at(at + static_cast<std::size_t>(i)));
+    return v;
+}
+
+TEST_F(ExeIcon, TheGroupHoldsTheFourSizesTheSystemPicksFrom) {
+    const std::string group = Resource(L"MAINICON", reinterpret_cast<LPCWSTR>(RT_GROUP_ICON));
+    ASSERT_GE(group.size(), 6u);
+    ASSERT_EQ(Le(group, 4, 2), 4u);
+    ASSERT_EQ(group.size(), 6u + 4 * 14);
+    // Size (256 as 0), bits a pixel, and how the image starts.
+    const struct {
+        std::uint32_t size, bits;
+        std::string head;
+    } want[] = {{32, 4, std::string("\x28\0\0\0", 4)},
+                {16, 4, std::string("\x28\0\0\0", 4)},
+                {48, 32, std::string("\x28\0\0\0", 4)},
+                {0, 32, "\x89PNG"}};
+    for (std::size_t i = 0; i < 4; ++i) {
+        SCOPED_TRACE(i);
+        const std::size_t e = 6 + 14 * i;
+        EXPECT_EQ(Le(group, e, 1), want[i].size);
+        EXPECT_EQ(Le(group, e + 1, 1), want[i].size);
+        EXPECT_EQ(Le(group, e + 6, 2), want[i].bits);
+        const std::string image =
+            Resource(MAKEINTRESOURCEW(Le(group, e + 12, 2)), reinterpret_cast<LPCWSTR>(RT_ICON));
+        EXPECT_EQ(image.size(), Le(group, e + 8, 4));
+        EXPECT_EQ(image.substr(0, 4), want[i].head);
+    }
+}
+
+TEST_F(ExeIcon, EverySizeLoadsAndThePngDecodesToTheDrawing) {
+    for (int size : {16, 32, 48, 256}) {
+        SCOPED_TRACE(size);
+        const HANDLE icon = ::LoadImageW(exe_, L"MAINICON", IMAGE_ICON, size, size, 0);
+        ASSERT_NE(icon, nullptr);
+        ICONINFO info{};
+        ASSERT_TRUE(::GetIconInfo(static_cast<HICON>(icon), &info));
+        BITMAP bitmap{};
+        EXPECT_TRUE(::GetObjectW(info.hbmColor, sizeof bitmap, &bitmap));
+        EXPECT_EQ(bitmap.bmWidth, size);
+        EXPECT_EQ(bitmap.bmHeight, size);
+        if (size == 256) {
+            // The PNG, decoded by the system, shows the drawing.
+            BITMAPINFO header{};
+            header.bmiHeader.biSize = sizeof header.bmiHeader;
+            header.bmiHeader.biWidth = size;
+            header.bmiHeader.biHeight = -size;  // top row first
+            header.bmiHeader.biPlanes = 1;
+            header.bmiHeader.biBitCount = 32;
+            header.bmiHeader.biCompression = BI_RGB;
+            std::vector<std::uint32_t> pixels(static_cast<std::size_t>(size * size));
+            const HDC dc = ::CreateCompatibleDC(nullptr);
+            EXPECT_EQ(::GetDIBits(dc, info.hbmColor, 0, static_cast<UINT>(size), pixels.data(), &header, DIB_RGB_COLORS),
+                      size);
+            ::DeleteDC(dc);
+            const resources::RgbaImage drawn = resources::DrawIcon(size);
+            int differ = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const auto& p = drawn.At(x, y);
+                    if (p.a != 255) continue;  // a system may premultiply the rest
+                    const std::uint32_t want = 0xFF000000u | (std::uint32_t{p.r} << 16) | (std::uint32_t{p.g} << 8) | p.b;
+                    differ += pixels[static_cast<std::size_t>(y * size + x)] != want;
+                }
+            EXPECT_EQ(differ, 0);
+        }
+        if (info.hbmColor) ::DeleteObject(info.hbmColor);
+        if (info.hbmMask) ::DeleteObject(info.hbmMask);
+        ::DestroyIcon(static_cast<HICON>(icon));
+    }
 }
 
 }  // namespace
