@@ -5,101 +5,15 @@
 #include <commdlg.h>
 
 #include <algorithm>
-#include <array>
 
 #include "platform/formats/FileNames.h"
+#include "platform/win32/Win32InputBox.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/Win32Window.h"
 
 namespace pivora {
 
 namespace {
-
-using layout::Kind;
-
-constexpr layout::Font kQueryFont{"ＭＳ Ｐゴシック", -12, false, false, layout::Color::WindowText,
-                                  layout::Charset::ShiftJis};
-
-// The input box: a window of the launcher's own kind, laid out as the runtime
-// library's input box is, in units of the font's average character.
-class QueryModel final : public WindowModel {
-public:
-    QueryModel(const std::string& caption, const std::string& prompt, const std::string& initial)
-        : caption_(caption), texts_{prompt, initial, "OK", "キャンセル"} {
-        Measure();
-        const int dx = unitX_, dy = unitY_;
-        auto x = [dx](int units) { return ::MulDiv(units, dx, 4); };
-        auto y = [dy](int units) { return ::MulDiv(units, dy, 8); };
-        const int width = std::max(x(180), promptWidth_ + 2 * x(8));
-        const int buttonWidth = x(50), buttonHeight = y(14), buttonTop = y(41);
-        const int gap = x(4);
-        const int buttonsLeft = (width - 2 * buttonWidth - gap) / 2;
-        controls_ = {{
-            {.name = "Prompt", .kind = Kind::Label, .left = x(8), .top = y(8), .width = width - 2 * x(8),
-             .height = unitY_ + 2, .caption = texts_[0].c_str()},
-            {.name = "Edit", .kind = Kind::Edit, .left = x(8), .top = y(19), .width = width - 2 * x(8),
-             .height = y(12), .caption = texts_[1].c_str(), .tabOrder = 0},
-            {.name = "OKButton", .kind = Kind::Button, .left = buttonsLeft, .top = buttonTop, .width = buttonWidth,
-             .height = buttonHeight, .caption = texts_[2].c_str(), .tabOrder = 1, .isDefault = true,
-             .modalResult = layout::ModalResult::Ok},
-            {.name = "CancelButton", .kind = Kind::Button, .left = buttonsLeft + buttonWidth + gap, .top = buttonTop,
-             .width = buttonWidth, .height = buttonHeight, .caption = texts_[3].c_str(), .tabOrder = 2,
-             .isCancel = true, .modalResult = layout::ModalResult::Cancel},
-        }};
-        form_ = layout::Form{.name = "InputQuery", .caption = caption_.c_str(), .clientWidth = width,
-                             .clientHeight = y(63), .border = layout::Border::Dialog, .centerOnShow = true,
-                             .font = kQueryFont, .activeControl = "Edit", .controls = controls_};
-    }
-
-    const layout::Form& Layout() const noexcept override { return form_; }
-    const std::string& Caption(int control) const noexcept override {
-        return texts_.at(static_cast<std::size_t>(control));
-    }
-    int ItemIndex(int) const noexcept override { return -1; }
-    layout::ModalResult ModalResult() const noexcept override { return result_; }
-    bool Closed() const noexcept override { return false; }
-    void UserEdited(int control, std::string text) noexcept override {
-        texts_.at(static_cast<std::size_t>(control)) = std::move(text);
-    }
-    void UserSelected(int, int) noexcept override {}
-    void UserClicked(int control) noexcept override {
-        const auto r = controls_.at(static_cast<std::size_t>(control)).modalResult;
-        if (r != layout::ModalResult::None) result_ = r;
-    }
-    void UserChoseMenu(int) noexcept override {}
-    void UserDismissed() noexcept override { result_ = layout::ModalResult::Cancel; }
-
-    const std::string& Text() const { return texts_[1]; }
-
-private:
-    // The font's average character at 96 dpi, as the dialog units are reckoned.
-    void Measure() {
-        HDC dc = ::GetDC(nullptr);
-        if (!dc) return;
-        const std::wstring face = WideFromUtf8(kQueryFont.face);
-        HFONT font = ::CreateFontW(::MulDiv(kQueryFont.height, 96, ::GetDeviceCaps(dc, LOGPIXELSY)), 0, 0, 0,
-                                   FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
-                                   CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face.c_str());
-        HGDIOBJ before = font ? ::SelectObject(dc, font) : nullptr;
-        static const wchar_t kAlphabet[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-        SIZE size{};
-        if (::GetTextExtentPoint32W(dc, kAlphabet, 52, &size) && size.cx > 0) unitX_ = (size.cx / 26 + 1) / 2;
-        TEXTMETRICW tm{};
-        if (::GetTextMetricsW(dc, &tm) && tm.tmHeight > 0) unitY_ = tm.tmHeight;
-        const std::wstring prompt = WideFromUtf8(texts_[0]);
-        if (::GetTextExtentPoint32W(dc, prompt.c_str(), static_cast<int>(prompt.size()), &size)) promptWidth_ = size.cx;
-        if (before) ::SelectObject(dc, before);
-        if (font) ::DeleteObject(font);
-        ::ReleaseDC(nullptr, dc);
-    }
-
-    std::string caption_;
-    std::array<std::string, 4> texts_;
-    int unitX_ = 6, unitY_ = 12, promptWidth_ = 0;
-    std::array<layout::Control, 4> controls_{};
-    layout::Form form_{};
-    layout::ModalResult result_ = layout::ModalResult::None;
-};
 
 using InitCommonControlsExFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
 using GetOpenFileNameWFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
@@ -166,6 +80,12 @@ void Win32Gui::EnsureClasses() {
     form.lpszClassName = kFormClass;
     ::RegisterClassExW(&form);
 
+    WNDCLASSEXW dialog = form;
+    dialog.hIcon = nullptr;
+    dialog.hIconSm = nullptr;
+    dialog.lpszClassName = kDialogClass;
+    ::RegisterClassExW(&dialog);
+
     WNDCLASSEXW panel{};
     panel.cbSize = sizeof panel;
     panel.style = CS_HREDRAW | CS_VREDRAW;
@@ -177,7 +97,6 @@ void Win32Gui::EnsureClasses() {
 }
 
 std::unique_ptr<WindowPeer> Win32Gui::Realize(WindowModel& window) noexcept {
-    EnsureClasses();
     return std::make_unique<Win32Window>(*this, window);
 }
 
@@ -231,14 +150,13 @@ MsgResult Win32Gui::MessageBox(MsgType type, MsgButtons buttons, const std::stri
 
 std::optional<std::string> Win32Gui::InputQuery(const std::string& caption, const std::string& prompt,
                                                 const std::string& initial) noexcept {
-    EnsureClasses();
-    QueryModel query(caption, prompt, initial);
+    InputBox box(caption, prompt, initial);
     {
-        Win32Window window(*this, query);
+        Win32Window window(*this, box, &box);
         window.RunModal();
     }
-    if (query.ModalResult() != layout::ModalResult::Ok) return std::nullopt;
-    return query.Text();
+    if (box.ModalResult() != layout::ModalResult::Ok) return std::nullopt;
+    return box.Text();
 }
 
 std::optional<std::string> Win32Gui::OpenFile(const std::string& filter,

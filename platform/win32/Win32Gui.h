@@ -34,10 +34,10 @@ public:
     void ReportFailure(const char* what) noexcept;
 
     HINSTANCE Instance() const { return instance_; }
-
-private:
+    // Registers the window classes, the first time a window is made.
     void EnsureClasses();
 
+private:
     HINSTANCE instance_;
     bool classesRegistered_ = false;
     bool reporting_ = false;

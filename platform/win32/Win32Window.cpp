@@ -4,6 +4,8 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "platform/win32/Win32Edit.h"
+#include "platform/win32/Win32Font.h"
 #include "platform/win32/Win32Gui.h"
 #include "platform/win32/Win32Text.h"
 
@@ -69,15 +71,6 @@ COLORREF ColorValue(layout::Color color, COLORREF fallback) {
     return fallback;
 }
 
-BYTE CharsetValue(layout::Charset charset) {
-    switch (charset) {
-        case layout::Charset::Ansi: return ANSI_CHARSET;
-        case layout::Charset::ShiftJis: return SHIFTJIS_CHARSET;
-        case layout::Charset::Default: break;
-    }
-    return DEFAULT_CHARSET;
-}
-
 // The menu of a form: items whose name another item names as its parent open
 // a submenu; the others are commands, "-" a separator.
 HMENU BuildMenu(const layout::Form& form) {
@@ -121,8 +114,8 @@ Win32Window* PeerOf(HWND hwnd) { return reinterpret_cast<Win32Window*>(::GetWind
 
 }  // namespace
 
-Win32Window::Win32Window(Win32Gui& gui, WindowModel& model)
-    : gui_(gui), model_(model), form_(model.Layout()), controls_(form_.controls.size()) {}
+Win32Window::Win32Window(Win32Gui& gui, WindowModel& model, MeasuredTable* measured)
+    : gui_(gui), model_(model), measured_(measured), form_(model.Layout()), controls_(form_.controls.size()) {}
 
 Win32Window::~Win32Window() {
     if (hwnd_) {
@@ -144,8 +137,9 @@ HWND Win32Window::RadioHandle(int control, int item) const {
     return item >= 0 && static_cast<std::size_t>(item) < radios.size() ? radios[static_cast<std::size_t>(item)] : nullptr;
 }
 
-bool Win32Window::Create() {
+bool Win32Window::Create(UINT dpi) {
     if (hwnd_) return true;
+    gui_.EnsureClasses();
     if (form_.color == layout::Color::ButtonFace || form_.color == layout::Color::Default) {
         background_ = ::GetSysColorBrush(COLOR_BTNFACE);
     } else {
@@ -157,7 +151,8 @@ bool Win32Window::Create() {
     // and shares its taskbar button.
     HWND owner = form_.border == Border::Dialog ? gui_.ActiveOwner() : nullptr;
     const std::wstring caption = WideFromUtf8(form_.caption ? form_.caption : "");
-    hwnd_ = ::CreateWindowExW(FormExStyle(form_.border), kFormClass, caption.c_str(), FormStyle(form_.border),
+    const wchar_t* windowClass = form_.border == Border::Dialog ? kDialogClass : kFormClass;
+    hwnd_ = ::CreateWindowExW(FormExStyle(form_.border), windowClass, caption.c_str(), FormStyle(form_.border),
                               form_.left, form_.top, 100, 100, owner, menu_, gui_.Instance(), this);
     if (!hwnd_) {
         if (menu_) ::DestroyMenu(menu_);
@@ -165,7 +160,8 @@ bool Win32Window::Create() {
         gui_.ReportFailure(("ウィンドウを作成できません。\n" + SystemErrorText(::GetLastError())).c_str());
         return false;
     }
-    dpi_ = DpiOf(hwnd_);
+    dpi_ = dpi ? dpi : DpiOf(hwnd_);
+    if (measured_) measured_->MeasureFor(dpi_);
     CreateControls();
     ApplyDpi();
     for (std::size_t i = 0; i < controls_.size(); ++i) {
@@ -235,6 +231,7 @@ void Win32Window::CreateControls() {
                                       nullptr);
         ControlWindow& w = controls_[static_cast<std::size_t>(i)];
         w.hwnd = hwnd;
+        if (hwnd && c.kind == Kind::Edit) KeepOneLine(hwnd);
         if (hwnd && c.kind == Kind::Panel) ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
         if (c.kind == Kind::RadioGroup) {
             // The items are the group box's siblings, right after it in the tab
@@ -256,13 +253,10 @@ void Win32Window::CreateControls() {
 HFONT Win32Window::FontFor(const layout::Control& control) {
     const layout::Font f = layout::EffectiveFont(form_, control);
     const std::string face = f.face ? f.face : "";
-    const int height = Scale(f.height);
+    const int height = ::MulDiv(f.height, static_cast<int>(dpi_), 96);
     auto key = std::make_tuple(face, height, f.bold, f.italic, static_cast<int>(f.charset));
     if (auto it = fonts_.find(key); it != fonts_.end()) return it->second;
-    const std::wstring wface = WideFromUtf8(face);
-    HFONT font = ::CreateFontW(height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, f.italic, FALSE, FALSE,
-                               CharsetValue(f.charset), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                               DEFAULT_PITCH | FF_DONTCARE, wface.c_str());
+    HFONT font = CreateTableFont(f, dpi_);
     if (!font) font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
     else fonts_.emplace(std::move(key), font);
     return font;
@@ -341,10 +335,22 @@ void Win32Window::PlaceOnScreen() {
 
 void Win32Window::ShowAndFocus() {
     PlaceOnScreen();
+    ShowFieldsFromTheirStart();
     ::ShowWindow(hwnd_, SW_SHOW);
     ::UpdateWindow(hwnd_);
     ::SetForegroundWindow(hwnd_);
     FocusInitialControl();
+}
+
+// A path longer than its field is read from its drive and folders, so every
+// opening shows each field from its first character, however far the user
+// had scrolled it the last time the window was open.
+void Win32Window::ShowFieldsFromTheirStart() {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (form_.controls[i].kind != Kind::Edit || !controls_[i].hwnd) continue;
+        ::SendMessageW(controls_[i].hwnd, EM_SETSEL, 0, 0);
+        ::SendMessageW(controls_[i].hwnd, EM_SCROLLCARET, 0, 0);
+    }
 }
 
 void Win32Window::FocusInitialControl() {
@@ -360,7 +366,12 @@ void Win32Window::FocusInitialControl() {
     if (!target) target = ::GetNextDlgTabItem(hwnd_, nullptr, FALSE);
     if (!target) return;
     ::SetFocus(target);
-    if (::SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) ::SendMessageW(target, EM_SETSEL, 0, -1);
+    if (::SendMessageW(target, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL) {
+        // All of it selected, to be typed over, with the caret at its start,
+        // so that a long text is seen from its beginning.
+        ::SendMessageW(target, EM_SETSEL, static_cast<WPARAM>(::GetWindowTextLengthW(target)), 0);
+        ::SendMessageW(target, EM_SCROLLCARET, 0, 0);
+    }
     TrackFocus();
 }
 
@@ -522,14 +533,15 @@ LRESULT Win32Window::HandleCommand(WPARAM wp, LPARAM lp) {
         return 0;
     }
     if (id == IDCANCEL && modal_) {
-        // Esc: the cancel button when there is one, else as the closing box.
+        // Esc presses the cancel button; a window without one (the About box)
+        // stays open, as the form designer's windows do. The closing box
+        // still closes it.
         for (std::size_t i = 0; i < form_.controls.size(); ++i)
             if (form_.controls[i].isCancel && form_.controls[i].kind == Kind::Button && controls_[i].hwnd &&
                 ::IsWindowEnabled(controls_[i].hwnd)) {
                 model_.UserClicked(static_cast<int>(i));
                 return 0;
             }
-        model_.UserDismissed();
         return 0;
     }
     if (id >= kRadioBase && id < kRadioBase + static_cast<int>(form_.controls.size()) * kMaxItems) {
@@ -620,6 +632,7 @@ LRESULT Win32Window::HandleForm(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         case WM_DPICHANGED: {
             dpi_ = HIWORD(wp);
+            if (measured_) measured_->MeasureFor(dpi_);
             ApplyDpi();
             const RECT* suggested = reinterpret_cast<const RECT*>(lp);
             ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,

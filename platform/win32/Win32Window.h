@@ -14,12 +14,26 @@ namespace pivora {
 
 class Win32Gui;
 
+// The main window's class carries the application's icon; a dialog's has
+// none, so its caption shows none, as a dialog frame does.
 inline constexpr wchar_t kFormClass[] = L"PivoraForm";
+inline constexpr wchar_t kDialogClass[] = L"PivoraDialog";
 inline constexpr wchar_t kPanelClass[] = L"PivoraPanel";
+
+// A window whose table is measured for the DPI it is shown at, in that DPI's
+// pixels, the way the system lays out its own dialogs from their font (the
+// input box), rather than given at 96 dpi and scaled.
+class MeasuredTable {
+public:
+    virtual void MeasureFor(UINT dpi) noexcept = 0;
+
+protected:
+    ~MeasuredTable() = default;
+};
 
 class Win32Window final : public WindowPeer {
 public:
-    Win32Window(Win32Gui& gui, WindowModel& model);
+    Win32Window(Win32Gui& gui, WindowModel& model, MeasuredTable* measured = nullptr);
     ~Win32Window() override;
     Win32Window(const Win32Window&) = delete;
     Win32Window& operator=(const Win32Window&) = delete;
@@ -31,6 +45,10 @@ public:
     void Closed() noexcept override;
     // Shows the window as the main window and runs events until the model closes.
     void RunMain() noexcept;
+    // Makes the window and its controls, laid out for `dpi` (0: the DPI Windows
+    // gives the window), without showing it; false (after saying why) when
+    // Windows refuses. RunModal and RunMain make it where it is not made yet.
+    bool Create(UINT dpi = 0);
 
     HWND Handle() const { return hwnd_; }
     HWND ControlHandle(int control) const;
@@ -45,13 +63,14 @@ private:
         std::vector<HWND> radios;  // a radio group's items
     };
 
-    bool Create();  // false (after saying why) when Windows refuses
     void CreateControls();
     void ApplyDpi();  // fonts, positions and the window's size for dpi_
     void PlaceOnScreen();
     void ShowAndFocus();
+    void ShowFieldsFromTheirStart();
     HFONT FontFor(const layout::Control& control);
-    int Scale(int v) const { return ::MulDiv(v, static_cast<int>(dpi_), 96); }
+    // A length of the table in pixels of the window's DPI.
+    int Scale(int v) const { return measured_ ? v : ::MulDiv(v, static_cast<int>(dpi_), 96); }
     HWND ParentOf(const layout::Control& control) const;
     COLORREF TextColor(const layout::Control& control) const;
     HBRUSH Background() const { return background_; }
@@ -69,6 +88,7 @@ private:
 
     Win32Gui& gui_;
     WindowModel& model_;
+    MeasuredTable* measured_;
     const layout::Form& form_;
     HWND hwnd_ = nullptr;
     HMENU menu_ = nullptr;
