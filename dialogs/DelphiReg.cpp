@@ -12,11 +12,19 @@ TDelphiRegDlg::TDelphiRegDlg(Application& app, TRegisteredPaths& paths)
     form_.Bind("FormCreate", [this] { FormCreate(); });
     form_.Bind("FormShow", [this] { FormShow(); });
     form_.Bind("ReferenceBtnClick", [this] { ReferenceBtnClick(); });
+    form_.Bind("FoundBtnClick", [this] { FoundBtnClick(); });
     form_.Bind("OKBtnClick", [this] { OKBtnClick(); });
     form_.Fire(kDelphiRegDlgLayout.onCreate);
 }
 
 std::string TDelphiRegDlg::EditName(std::int32_t version) { return "Delphi" + std::to_string(version) + "Ed"; }
+
+std::string TDelphiRegDlg::FoundButtonName(std::int32_t version) { return "Found" + std::to_string(version) + "Btn"; }
+
+const std::string* TDelphiRegDlg::FoundFor(std::int32_t version) const {
+    const auto it = found_.find(version);
+    return it == found_.end() ? nullptr : &it->second;
+}
 
 void TDelphiRegDlg::FillFields() {
     for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n)
@@ -26,14 +34,42 @@ void TDelphiRegDlg::FillFields() {
 void TDelphiRegDlg::FormCreate() { FillFields(); }
 
 // Edits left behind by a cancelled showing were never registered: show what is.
-void TDelphiRegDlg::FormShow() { FillFields(); }
+void TDelphiRegDlg::FormShow() {
+    FillFields();
+    OfferFound();
+}
+
+// An IDE found installed is offered, never registered behind the user's back:
+// it shows as the greyed cue of its empty field, and its button takes it into
+// the field, which OK then registers like anything typed.
+void TDelphiRegDlg::OfferFound() {
+    found_ = discovery_.Found(app_.Sys());
+    for (int n = TRegisteredPaths::kFirst; n <= TRegisteredPaths::kLast; ++n) {
+        const std::string* found = FoundFor(n);
+        form_.SetCue(EditName(n), found ? app_.Sys().ToUiText(*found) : std::string());
+        form_.SetEnabled(FoundButtonName(n), found != nullptr);
+    }
+}
+
+void TDelphiRegDlg::FoundBtnClick() {
+    const layout::Control* button = form_.Sender();
+    if (!button) return;
+    if (const std::string* found = FoundFor(button->tag))
+        form_.SetText(EditName(button->tag), app_.Sys().ToUiText(*found));
+}
 
 void TDelphiRegDlg::ReferenceBtnClick() {
     const layout::Control* button = form_.Sender();
     if (!button) return;
     const std::string edit = EditName(button->tag);
-    if (auto chosen = app_.Gui().OpenFile(kDelphiRegOpenDialogFilter, form_.Text(edit)))
-        form_.SetText(edit, *chosen);
+    // An empty field opens on what was found, else in the launcher's own
+    // directory rather than wherever the launcher was started from.
+    std::string initial = form_.Text(edit);
+    if (initial.empty()) {
+        const std::string* found = FoundFor(button->tag);
+        initial = app_.Sys().ToUiText(found ? *found : ExtractFilePath(app_.Sys().ExePath()));
+    }
+    if (auto chosen = app_.Gui().OpenFile(kDelphiRegOpenDialogFilter, initial)) form_.SetText(edit, *chosen);
 }
 
 void TDelphiRegDlg::OKBtnClick() {

@@ -8,6 +8,7 @@ namespace {
 using namespace layout;
 
 constexpr Font kBrowseFont{"ＭＳ Ｐゴシック", -16, false, false, Color::WindowText, Charset::ShiftJis};
+constexpr Font kFoundFont{"ＭＳ Ｐゴシック", -12, false, false, Color::WindowText, Charset::ShiftJis};
 
 constexpr Control kControls[] = {
     {.name = "OKBtn", .kind = Kind::Button, .left = 119, .top = 188, .width = 75, .height = 25,
@@ -33,6 +34,14 @@ constexpr Control kControls[] = {
      .caption = "参照...", .font = kBrowseFont, .tabOrder = 9, .tag = 3, .onClick = "ReferenceBtnClick"},
     {.name = "Button3", .kind = Kind::Button, .left = 352, .top = 147, .width = 49, .height = 24,
      .caption = "参照...", .font = kBrowseFont, .tabOrder = 10, .tag = 4, .onClick = "ReferenceBtnClick"},
+    // Above each field's right end, on its caption's line: takes the
+    // executable found installed into the field (disabled where none was).
+    {.name = "Found2Btn", .kind = Kind::Button, .left = 311, .top = 13, .width = 90, .height = 20,
+     .caption = "検出値を使用", .font = kFoundFont, .tabOrder = 11, .tag = 2, .onClick = "FoundBtnClick"},
+    {.name = "Found3Btn", .kind = Kind::Button, .left = 311, .top = 69, .width = 90, .height = 20,
+     .caption = "検出値を使用", .font = kFoundFont, .tabOrder = 12, .tag = 3, .onClick = "FoundBtnClick"},
+    {.name = "Found4Btn", .kind = Kind::Button, .left = 311, .top = 125, .width = 90, .height = 20,
+     .caption = "検出値を使用", .font = kFoundFont, .tabOrder = 13, .tag = 4, .onClick = "FoundBtnClick"},
 };
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -20,6 +21,8 @@ struct FlowHarness {
     ScriptedGui gui;
     std::unique_ptr<TProgram> program;
     int exitStatus = -1;
+    // Run on the program once its windows exist, before the main window shows.
+    std::function<void(TProgram&)> beforeRun;
 
     FlowHarness() { sys.exePath = "/opt/pivora/pivora"; }
     // Whatever the script did not foresee fails the test that ran it.
@@ -54,6 +57,7 @@ struct FlowHarness {
     // Creates the windows (reading the settings), then runs the main window.
     int Run() {
         program = std::make_unique<TProgram>(sys, files, gui);
+        if (beforeRun) beforeRun(*program);
         exitStatus = program->Run();
         return exitStatus;
     }

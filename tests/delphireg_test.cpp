@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "FlowHarness.h"
+#include "tests/scripted/ScriptedSearch.h"
 
 namespace pivora::testing {
 namespace {
@@ -141,7 +142,9 @@ TEST_F(DelphiReg, BrowseOpensOnTheTypedPathAndTakesTheChoice) {
     }});
     ASSERT_EQ(h.gui.openFileRequests.size(), 3u);
     EXPECT_EQ(h.gui.openFileRequests[0], (std::pair<std::string, std::string>{"*.exe|*.exe", "/typed/d3"}));
-    EXPECT_EQ(h.gui.openFileRequests[1].second, "");
+    // An empty field with nothing found opens in the launcher's directory, not
+    // in whatever directory the launcher was started from.
+    EXPECT_EQ(h.gui.openFileRequests[1].second, "/opt/pivora/");
     EXPECT_EQ(h.gui.openFileRequests[2].second, "/ide/d4");
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[3], "/picked/delphi32");
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "/ide/d4");
@@ -175,6 +178,148 @@ TEST_F(DelphiReg, AFailedWriteIsReportedAndTheRegistrationStaysInMemory) {
     EXPECT_EQ(h.gui.messages[0].type, MsgType::Error);
     EXPECT_NE(h.gui.messages[0].text.find(h.IniPath()), std::string::npos);
     EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "/ide/d4");
+}
+
+
+// The IDEs found installed are offered, never registered behind the user's
+// back: as the greyed cue of an empty field, and through the button that
+// takes one into its field; only OK registers, and only what the fields hold.
+class DelphiRegFound : public DelphiReg {
+protected:
+    std::shared_ptr<ScriptedSearch> search = std::make_shared<ScriptedSearch>();
+    ReleaseAtEnd release{*search};
+    PatienceUntilPlacesDone* patience = nullptr;
+
+    // The search has these places; the dialog's wait ends once `placesPerWait`
+    // of them are done at its first showing, and so on.
+    void Search(std::vector<ScriptedSearch::Place> places, std::vector<std::size_t> placesPerWait) {
+        search->places = std::move(places);
+        h.sys.ideSearch = search;
+        h.beforeRun = [this, placesPerWait](TProgram& program) {
+            auto p = std::make_unique<PatienceUntilPlacesDone>(placesPerWait);
+            patience = p.get();
+            program.DelphiRegDlg.Discovery().SetPatience(std::move(p));
+        };
+    }
+    void TearDown() override {
+        if (patience) {
+            EXPECT_FALSE(patience->ranOutOfTime);
+        }
+    }
+    std::vector<std::string> Cues(Window& dlg) {
+        return {h.gui.ShownCue(dlg, "Delphi2Ed"), h.gui.ShownCue(dlg, "Delphi3Ed"), h.gui.ShownCue(dlg, "Delphi4Ed")};
+    }
+    std::vector<bool> Usable(Window& dlg) {
+        return {h.gui.ShownEnabled(dlg, "Found2Btn"), h.gui.ShownEnabled(dlg, "Found3Btn"),
+                h.gui.ShownEnabled(dlg, "Found4Btn")};
+    }
+};
+
+TEST_F(DelphiRegFound, EmptyFieldsShowWhatWasFoundAndNothingIsRegisteredUntilOk) {
+    h.files.files["/ide/d4"] = "";
+    h.files.files["/wine/d2/DELPHI32.EXE"] = "";
+    h.Register(4, "/ide/d4");
+    Search({{"prefix", {{2, "/wine/d2/DELPHI32.EXE"}, {4, "/wine/d4/DELPHI32.EXE"}}}}, {1});
+    Open({[&](Window& dlg) {
+              // Delphi 4's field holds its registration: its cue does not show.
+              EXPECT_EQ(Cues(dlg), (std::vector<std::string>{"/wine/d2/DELPHI32.EXE", "", ""}));
+              EXPECT_EQ(dlg.Cue("Delphi4Ed"), "/wine/d4/DELPHI32.EXE");
+              EXPECT_EQ(Usable(dlg), (std::vector<bool>{true, false, true}));
+              // The cue is no text of the field's.
+              EXPECT_EQ(dlg.Text("Delphi2Ed"), "");
+              dlg.Click("Found3Btn");  // disabled: nothing happens
+              EXPECT_EQ(dlg.Text("Delphi3Ed"), "");
+              dlg.Click("Found2Btn");
+              EXPECT_EQ(dlg.Text("Delphi2Ed"), "/wine/d2/DELPHI32.EXE");
+              EXPECT_EQ(Cues(dlg)[0], "");  // a field with text shows no cue
+              dlg.Click("CancelBtn");
+          },
+          [&](Window& dlg) {
+              // Cancelled: nothing was registered, and the field is empty again.
+              EXPECT_EQ(dlg.Text("Delphi2Ed"), "");
+              EXPECT_EQ(Cues(dlg)[0], "/wine/d2/DELPHI32.EXE");
+              dlg.Click("OKBtn");  // the fields as they are: a cue is not registered
+          },
+          [&](Window& dlg) {
+              dlg.Click("Found2Btn");
+              dlg.Click("Found4Btn");  // replaces the registered path in the field
+              EXPECT_EQ(dlg.Text("Delphi4Ed"), "/wine/d4/DELPHI32.EXE");
+              dlg.Edit("Delphi4Ed", "/ide/d4");  // and the user types it back
+              dlg.Click("OKBtn");
+          }});
+    EXPECT_EQ(h.Main().Settings.RegisteredPaths[2], "/wine/d2/DELPHI32.EXE");
+    EXPECT_EQ(h.Main().Settings.RegisteredPaths[3], "");
+    EXPECT_EQ(h.Main().Settings.RegisteredPaths[4], "/ide/d4");
+    for (const char* line : {"\n2=/wine/d2/DELPHI32.EXE\r\n", "\n3=\r\n", "\n4=/ide/d4\r\n"})
+        EXPECT_NE(Ini().find(line), std::string::npos) << Ini();
+    EXPECT_EQ(h.sys.ideSearches, 1);  // looked for once, at the first showing
+}
+
+TEST_F(DelphiRegFound, NothingIsLookedForUntilTheDialogOpens) {
+    Search({{"prefix", {{2, "/wine/d2/DELPHI32.EXE"}}}}, {1});
+    h.gui.OnMainWindow([](Window& w) { w.ChooseMenu("H1"); });  // another command
+    h.gui.AnswerInput(std::nullopt);
+    h.Run();
+    EXPECT_EQ(h.sys.ideSearches, 0);
+}
+
+TEST_F(DelphiRegFound, WithNothingFoundNoCueShowsAndNoButtonTakes) {
+    Open({[&](Window& dlg) {
+        EXPECT_EQ(Cues(dlg), (std::vector<std::string>{"", "", ""}));
+        EXPECT_EQ(Usable(dlg), (std::vector<bool>{false, false, false}));
+        dlg.Click("CancelBtn");
+    }});
+    EXPECT_EQ(h.files.writes, 0);
+}
+
+// A place on a dead network mount: the dialog opens with what the others
+// hold (its deadline here is the event "the other place is done"), and shows
+// the rest at a later opening, once the place has answered.
+TEST_F(DelphiRegFound, APlaceThatBlocksDoesNotHoldTheDialog) {
+    Search({{"dead mount", {{2, "/dead/d2"}, {3, "/dead/d3"}}, /*blocks=*/true}, {"home", {{3, "/home/d3"}}}}, {1, 2});
+    Open({[&](Window& dlg) {
+              EXPECT_EQ(Cues(dlg), (std::vector<std::string>{"", "/home/d3", ""}));
+              EXPECT_EQ(Usable(dlg), (std::vector<bool>{false, true, false}));
+              ASSERT_TRUE(search->WaitBlocked(1));
+              search->Release();
+              dlg.Click("CancelBtn");
+          },
+          [&](Window& dlg) {
+              EXPECT_EQ(Cues(dlg), (std::vector<std::string>{"/dead/d2", "/dead/d3", ""}));
+              EXPECT_EQ(Usable(dlg), (std::vector<bool>{true, true, false}));
+              dlg.Click("CancelBtn");
+          }});
+    EXPECT_EQ(h.files.writes, 0);
+}
+
+// A toolkit delivers no click on a disabled control; the window's model
+// takes none either, so the scripted user cannot do what no user can.
+TEST_F(DelphiReg, ADisabledButtonTakesNoClick) {
+    Open({[](Window& dlg) {
+        dlg.SetEnabled("Button1", false);
+        dlg.Click("Button1");  // would open a file dialog the script did not expect
+        dlg.SetEnabled("OKBtn", false);
+        dlg.Click("OKBtn");
+        EXPECT_EQ(dlg.ModalResult(), layout::ModalResult::None);
+        dlg.SetEnabled("OKBtn", true);
+        dlg.Click("CancelBtn");
+    }});
+    EXPECT_TRUE(h.gui.openFileRequests.empty());
+}
+
+TEST_F(DelphiRegFound, BrowseOpensOnTheFoundExecutableOfAnEmptyField) {
+    Search({{"prefix", {{3, "/wine/d3/DELPHI32.EXE"}}}}, {1});
+    h.gui.AnswerOpenFile(std::nullopt);
+    h.gui.AnswerOpenFile(std::nullopt);
+    Open({[](Window& dlg) {
+        dlg.Click("Button2");  // Delphi 3's field is empty: the found file
+        dlg.Edit("Delphi3Ed", "/typed/d3");
+        dlg.Click("Button2");  // what is typed comes first
+        dlg.Click("CancelBtn");
+    }});
+    ASSERT_EQ(h.gui.openFileRequests.size(), 2u);
+    EXPECT_EQ(h.gui.openFileRequests[0].second, "/wine/d3/DELPHI32.EXE");
+    EXPECT_EQ(h.gui.openFileRequests[1].second, "/typed/d3");
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ TEST(WindowSeam, ThrowsNothingInEitherDirection) {
 
     static_assert(noexcept(declval<WindowPeer&>().CaptionChanged(0)));
     static_assert(noexcept(declval<WindowPeer&>().ItemIndexChanged(0)));
+    static_assert(noexcept(declval<WindowPeer&>().CueChanged(0)));
+    static_assert(noexcept(declval<WindowPeer&>().EnabledChanged(0)));
     static_assert(noexcept(declval<WindowPeer&>().RunModal()));
     static_assert(noexcept(declval<WindowPeer&>().BringToFront()));
     static_assert(noexcept(declval<WindowPeer&>().Closed()));
@@ -33,6 +35,8 @@ TEST(WindowSeam, ThrowsNothingInEitherDirection) {
     static_assert(noexcept(declval<WindowModel&>().Layout()));
     static_assert(noexcept(declval<WindowModel&>().Caption(0)));
     static_assert(noexcept(declval<WindowModel&>().ItemIndex(0)));
+    static_assert(noexcept(declval<WindowModel&>().Cue(0)));
+    static_assert(noexcept(declval<WindowModel&>().Enabled(0)));
     static_assert(noexcept(declval<WindowModel&>().ModalResult()));
     static_assert(noexcept(declval<WindowModel&>().Closed()));
     static_assert(noexcept(declval<WindowModel&>().UserEdited(0, declval<std::string>())));

@@ -29,6 +29,9 @@ Fl_Color HighlightColor();  // the lit edge
 Fl_Color ShadowColor();     // the shaded edge
 Fl_Color DarkShadowColor(); // the outer shaded edge of buttons and edits
 
+// The grey of a cue in an empty edit (Windows' grey text).
+inline constexpr Fl_Color kCueColor = static_cast<Fl_Color>(0x6D6D6D00);
+
 // The outline of a rectangle, `t` pixels wide, drawn inside it.
 void Outline(int x, int y, int w, int h, int t, Fl_Color c);
 

@@ -164,7 +164,22 @@ void LineInput::Show(const std::string& text) {
     position(0);
 }
 
+void LineInput::SetCue(const std::string& cue, Fl_Font font) {
+    if (cue == cue_ && font == cueFont_) return;
+    cue_ = cue;
+    cueFont_ = font;
+    redraw();
+}
+
 int LineInput::handle(int event) {
+    const bool wasEmpty = size() == 0;
+    const int used = HandleLine(event);
+    // The text's own redrawing covers only the text: the cue comes or goes whole.
+    if (!cue_.empty() && wasEmpty != (size() == 0)) redraw();
+    return used;
+}
+
+int LineInput::HandleLine(int event) {
     if (event == FL_KEYBOARD && Fl::event_text() && Fl::event_length() > 0) {
         // Ctrl+J and Ctrl+M would type a line break; Enter is the dialog's.
         const int key = Fl::event_key();
@@ -180,6 +195,21 @@ int LineInput::handle(int event) {
     const std::string line = PastedLine(pasted);
     replace(position(), mark(), line.data(), static_cast<int>(line.size()));  // runs the callback
     return 1;
+}
+
+void LineInput::draw() {
+    Fl_Input::draw();
+    if (cue_.empty() || size() > 0) return;
+    // Where Fl_Input draws its text: inside the box, three pixels in.
+    const Fl_Boxtype b = box();
+    const int x0 = x() + Fl::box_dx(b) + 3, y0 = y() + Fl::box_dy(b);
+    const int w0 = w() - Fl::box_dw(b) - 6, h0 = h() - Fl::box_dh(b);
+    if (w0 <= 0 || h0 <= 0) return;
+    fl_push_clip(x0, y0, w0, h0);
+    fl_font(cueFont_, textsize());
+    fl_color(kCueColor);
+    fl_draw(cue_.c_str(), x0, y0, w0, h0, FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP, nullptr, 0);
+    fl_pop_clip();
 }
 
 MenuBar::MenuBar(int x, int y, int w, int h) : Fl_Menu_Bar(x, y, w, h) {

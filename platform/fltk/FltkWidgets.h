@@ -75,7 +75,17 @@ public:
     // Sets the text and shows it from its beginning, as a Windows edit
     // control shows a text it is given (FLTK would show its end).
     void Show(const std::string& text);
+    // A grey hint drawn while the field is empty; never its value.
+    void SetCue(const std::string& cue, Fl_Font font);
     int handle(int event) override;
+
+protected:
+    void draw() override;
+
+private:
+    int HandleLine(int event);
+    std::string cue_;
+    Fl_Font cueFont_ = FL_HELVETICA;
 };
 
 // What a dialog window does with the keys and the closing box. Called from

@@ -48,6 +48,8 @@ public:
     // Called by the program: nothing thrown here may reach it (FltkGuard.h).
     void CaptionChanged(int control) noexcept override { Guarded([&] { ShowCaption(control); }); }
     void ItemIndexChanged(int control) noexcept override { Guarded([&] { ShowItemIndex(control); }); }
+    void CueChanged(int control) noexcept override { Guarded([&] { ShowCue(control); }); }
+    void EnabledChanged(int control) noexcept override { Guarded([&] { ShowEnabled(control); }); }
     void RunModal() noexcept override;
     void BringToFront() noexcept override {
         Guarded([&] {
@@ -72,6 +74,8 @@ private:
     void ApplyFonts(int control);
     void ShowCaption(int control);
     void ShowItemIndex(int control);
+    void ShowCue(int control);
+    void ShowEnabled(int control);
     void ShowAndFocus();
     Binding* Bind(int control, int item = -1);
 
@@ -261,6 +265,8 @@ Fl_Widget* Peer::BuildControl(int index) {
     }
     widgets_[static_cast<std::size_t>(index)] = made;
     ApplyFonts(index);
+    ShowCue(index);
+    ShowEnabled(index);
     return made;
 }
 
@@ -303,6 +309,26 @@ void Peer::ShowItemIndex(int control) {
     const int selected = model_.ItemIndex(control);
     auto& buttons = radios_[static_cast<std::size_t>(control)];
     for (std::size_t k = 0; k < buttons.size(); ++k) buttons[k]->value(static_cast<int>(k) == selected ? 1 : 0);
+}
+
+void Peer::ShowCue(int control) {
+    if (control < 0 || static_cast<std::size_t>(control) >= widgets_.size()) return;
+    const layout::Control& c = form_.controls[static_cast<std::size_t>(control)];
+    auto* in = c.kind == Kind::Edit ? static_cast<LineInput*>(widgets_[static_cast<std::size_t>(control)]) : nullptr;
+    if (!in) return;
+    const std::string cue = StripCarriageReturns(model_.Cue(control));
+    in->SetCue(cue, FontFor(layout::EffectiveFont(form_, c), cue));
+}
+
+void Peer::ShowEnabled(int control) {
+    if (control < 0 || static_cast<std::size_t>(control) >= widgets_.size()) return;
+    Fl_Widget* w = widgets_[static_cast<std::size_t>(control)];
+    if (!w) return;
+    const bool enabled = model_.Enabled(control);
+    if (enabled == (w->active() != 0)) return;
+    if (enabled) w->activate();
+    else w->deactivate();
+    w->redraw();
 }
 
 void Peer::ShowAndFocus() {

@@ -9,6 +9,8 @@ class HeadlessPeer final : public WindowPeer {
 public:
     void CaptionChanged(int) noexcept override {}
     void ItemIndexChanged(int) noexcept override {}
+    void CueChanged(int) noexcept override {}
+    void EnabledChanged(int) noexcept override {}
     void RunModal() noexcept override {}
     void BringToFront() noexcept override {}
     void Closed() noexcept override {}

@@ -30,6 +30,14 @@ public:
     virtual const layout::Form& Layout() const noexcept = 0;
     virtual const std::string& Caption(int control) const noexcept = 0;  // caption or edit text
     virtual int ItemIndex(int control) const noexcept = 0;               // radio group; -1 none
+    // An edit's cue: a hint shown, greyed so it cannot be taken for text,
+    // while the edit is empty; empty for none. It is never the edit's text.
+    virtual const std::string& Cue(int /*control*/) const noexcept {
+        static const std::string none;
+        return none;
+    }
+    // False for a control the user cannot use now (drawn greyed, never pressed).
+    virtual bool Enabled(int /*control*/) const noexcept { return true; }
     virtual layout::ModalResult ModalResult() const noexcept = 0;
     virtual bool Closed() const noexcept = 0;
 
@@ -50,6 +58,8 @@ public:
     virtual ~WindowPeer() = default;
     virtual void CaptionChanged(int control) noexcept = 0;
     virtual void ItemIndexChanged(int control) noexcept = 0;
+    virtual void CueChanged(int control) noexcept = 0;
+    virtual void EnabledChanged(int control) noexcept = 0;
     // Shows the window modally and runs events until its modal result is set.
     virtual void RunModal() noexcept = 0;
     virtual void BringToFront() noexcept = 0;
@@ -69,7 +79,9 @@ public:
     virtual std::optional<std::string> InputQuery(const std::string& caption,
                                                   const std::string& prompt,
                                                   const std::string& initial) noexcept = 0;
-    // The file-open dialog with a "description|pattern" filter; nothing when cancelled.
+    // The file-open dialog with a "description|pattern" filter, opened in the
+    // folder of `initialFile` with its name filled in (a name ending in a
+    // separator is a folder to open in); nothing when cancelled.
     virtual std::optional<std::string> OpenFile(const std::string& filter,
                                                 const std::string& initialFile) noexcept = 0;
     // Shows the main window and runs events until it is closed.

@@ -1,13 +1,17 @@
 // What the launcher needs of the operating system beyond files: its command
-// line, the keyboard, its own path, the clock and starting a process.
+// line, the keyboard, its own path, the clock, starting a process, and where
+// the IDEs are installed.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace pivora {
+
+class InstalledIdeSearch;
 
 struct LocalTime {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
@@ -66,6 +70,9 @@ public:
     // equality exactly when the file system takes two names for one file.
     // Byte-wise here; Windows ignores case, double-byte characters included.
     virtual int CompareFileNames(std::string_view a, std::string_view b) { return a.compare(b); }
+    // The search for installed IDEs (InstalledIdes.h); none where the system
+    // knows of no place to look.
+    virtual std::shared_ptr<InstalledIdeSearch> IdeSearch() { return nullptr; }
 };
 
 }  // namespace pivora

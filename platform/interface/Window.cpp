@@ -29,7 +29,12 @@ namespace {
 }  // namespace
 
 Window::Window(Application& app, const layout::Form& form)
-    : app_(app), form_(form), captions_(form.controls.size()), itemIndex_(form.controls.size(), -1) {
+    : app_(app),
+      form_(form),
+      captions_(form.controls.size()),
+      itemIndex_(form.controls.size(), -1),
+      cues_(form.controls.size()),
+      enabled_(form.controls.size(), true) {
     for (std::size_t i = 0; i < form.controls.size(); ++i) captions_[i] = form.controls[i].caption;
 }
 
@@ -81,6 +86,24 @@ void Window::SetItemIndex(std::string_view control, int item) {
 
 int Window::Tag(std::string_view control) const { return form_.controls[IndexOf(control)].tag; }
 
+const std::string& Window::Cue(std::string_view control) const { return cues_[IndexOf(control)]; }
+
+void Window::SetCue(std::string_view control, std::string cue) {
+    const int i = IndexOf(control);
+    if (cues_[i] == cue) return;
+    cues_[i] = std::move(cue);
+    if (peer_) peer_->CueChanged(i);
+}
+
+bool Window::Enabled(std::string_view control) const { return enabled_[IndexOf(control)]; }
+
+void Window::SetEnabled(std::string_view control, bool enabled) {
+    const int i = IndexOf(control);
+    if (enabled_[i] == enabled) return;
+    enabled_[i] = enabled;
+    if (peer_) peer_->EnabledChanged(i);
+}
+
 WindowPeer& Window::EnsurePeer() {
     if (!peer_) peer_ = app_.Gui().Realize(*this);
     return *peer_;
@@ -123,6 +146,8 @@ void Window::ChooseMenu(std::string_view menuItem) {
 
 const std::string& Window::Caption(int control) const noexcept { return captions_[Slot(control)]; }
 int Window::ItemIndex(int control) const noexcept { return itemIndex_[Slot(control)]; }
+const std::string& Window::Cue(int control) const noexcept { return cues_[Slot(control)]; }
+bool Window::Enabled(int control) const noexcept { return enabled_[Slot(control)]; }
 
 void Window::UserEdited(int control, std::string text) noexcept { captions_[Slot(control)] = std::move(text); }
 
@@ -130,6 +155,7 @@ void Window::UserSelected(int control, int item) noexcept { itemIndex_[Slot(cont
 
 void Window::UserClicked(int control) noexcept {
     const layout::Control& c = form_.controls[Slot(control)];
+    if (!enabled_[Slot(control)]) return;
     if (c.modalResult != ModalResult::None) modalResult_ = c.modalResult;
     const layout::Control* outer = sender_;
     sender_ = &c;

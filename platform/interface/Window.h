@@ -37,6 +37,12 @@ public:
     int ItemIndex(std::string_view control) const;
     void SetItemIndex(std::string_view control, int item);
     int Tag(std::string_view control) const;
+    // An edit's cue (Gui.h): a hint shown greyed while the edit is empty.
+    const std::string& Cue(std::string_view control) const;
+    void SetCue(std::string_view control, std::string cue);
+    // A disabled control is drawn greyed and takes no click.
+    bool Enabled(std::string_view control) const;
+    void SetEnabled(std::string_view control, bool enabled);
 
     // Shows the window modally (fires its show event first) and returns how it
     // ended; nothing where no window can be shown (no display), which is
@@ -47,7 +53,7 @@ public:
     void BringToFront();
     // What a user does, addressed by the names the layout table gives. Click
     // presses a control (a button sets its modal result, then its click event
-    // runs); Edit types into an edit field; Select picks a radio group's item;
+    // runs; a disabled one does nothing); Edit types into an edit field; Select picks a radio group's item;
     // ChooseMenu picks a menu item.
     void Click(std::string_view control);
     void Edit(std::string_view control, std::string text);
@@ -61,6 +67,8 @@ public:
     const layout::Form& Layout() const noexcept override { return form_; }
     const std::string& Caption(int control) const noexcept override;
     int ItemIndex(int control) const noexcept override;
+    const std::string& Cue(int control) const noexcept override;
+    bool Enabled(int control) const noexcept override;
     layout::ModalResult ModalResult() const noexcept override { return modalResult_; }
     bool Closed() const noexcept override { return closed_; }
     void UserEdited(int control, std::string text) noexcept override;
@@ -83,6 +91,8 @@ private:
     const layout::Form& form_;
     std::vector<std::string> captions_;
     std::vector<int> itemIndex_;
+    std::vector<std::string> cues_;
+    std::vector<bool> enabled_;
     std::map<std::string, std::function<void()>, std::less<>> handlers_;
     std::unique_ptr<WindowPeer> peer_;
     layout::ModalResult modalResult_ = layout::ModalResult::None;

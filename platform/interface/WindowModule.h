@@ -8,7 +8,7 @@ namespace pivora {
 
 // Raised whenever the seam of Gui.h changes in a way an older module would
 // not survive.
-inline constexpr int kWindowModuleInterface = 1;
+inline constexpr int kWindowModuleInterface = 2;
 
 // Plain C data, read before anything of C++ crosses between the two.
 struct WindowModuleStamp {

@@ -16,6 +16,7 @@
 #include "platform/posix/CommandWords.h"
 #include "platform/posix/ProgramSearch.h"
 #include "platform/posix/WineCommand.h"
+#include "platform/posix/WineIdeSearch.h"
 #include "platform/posix/X11Keyboard.h"
 
 extern char** environ;
@@ -72,6 +73,13 @@ std::string PosixSystem::ExePath() {
         exePath_ = std::move(path);
     }
     return exePath_;
+}
+
+std::shared_ptr<InstalledIdeSearch> PosixSystem::IdeSearch() {
+    // Read here, on the launcher's thread: the search's threads touch no environment.
+    return std::make_shared<WineIdeSearch>(
+        WinePrefixPlacesFor(Environment("WINEPREFIX"), Environment("HOME"), Environment("XDG_DATA_HOME")),
+        std::make_shared<PosixPrefixFiles>());
 }
 
 std::string ReadLink(const char* link) {

@@ -28,6 +28,8 @@ public:
     bool CommandFound(const std::string& command, const std::string& workDir) override;
     // Throws FileError when the current directory cannot be read.
     std::string AbsolutePath(const std::string& path) override;
+    // The Wine prefixes of the user (WineIdeSearch.h), as the environment names them now.
+    std::shared_ptr<InstalledIdeSearch> IdeSearch() override;
 
 private:
     std::vector<std::string> arguments_;

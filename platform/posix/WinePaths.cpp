@@ -96,4 +96,31 @@ std::optional<std::string> WindowsPathIn(std::string_view path, const std::vecto
     return windows;
 }
 
+std::optional<std::string> UnixPathIn(std::string_view windowsPath, const std::vector<WineDrive>& drives) {
+    if (windowsPath.size() < 3 || windowsPath[1] != ':' || (windowsPath[2] != '\\' && windowsPath[2] != '/'))
+        return std::nullopt;
+    char letter = windowsPath[0];
+    if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+    const WineDrive* drive = nullptr;
+    for (const WineDrive& d : drives)
+        if (d.letter == letter) {
+            drive = &d;
+            break;
+        }
+    if (!drive) return std::nullopt;
+    std::string rest(windowsPath.substr(3));
+    for (char& c : rest)
+        if (c == '\\') c = '/';
+    std::vector<std::string_view> parts = Components(drive->root, /*foldParents=*/true);
+    const std::size_t rootDepth = parts.size();
+    for (std::string_view part : Components(rest, /*foldParents=*/false)) {
+        if (part == "..") {
+            if (parts.size() > rootDepth) parts.pop_back();  // not above the drive's root
+        } else {
+            parts.push_back(part);
+        }
+    }
+    return Join(parts);
+}
+
 }  // namespace pivora

@@ -40,4 +40,12 @@ std::vector<WineDrive> DrivesFromLinks(std::string_view dosdevicesDir, const std
 // path is relative or no drive holds it.
 std::optional<std::string> WindowsPathIn(std::string_view path, const std::vector<WineDrive>& drives);
 
+// The other way: the Unix name of the Windows path `windowsPath` in a prefix
+// with these drives, the root of its drive then the rest with slashes ("." and
+// ".." folded, as Windows folds them). The letters keep the case they are
+// written in: finding the file's own case is the caller's business, as Wine
+// finds it. Nothing for a path without a drive letter (relative, or a
+// network name) or on a drive the prefix does not have.
+std::optional<std::string> UnixPathIn(std::string_view windowsPath, const std::vector<WineDrive>& drives);
+
 }  // namespace pivora

@@ -4,6 +4,7 @@
 #include "platform/interface/FileSystem.h"
 #include "platform/win32/Win32FileNameCompare.h"
 #include "platform/win32/Win32Handle.h"
+#include "platform/win32/Win32IdeSearch.h"
 #include "platform/win32/Win32Text.h"
 #include "platform/win32/WindowsArgs.h"
 
@@ -150,5 +151,7 @@ std::string Win32System::ToUiText(const std::string& native) { return Utf8FromAn
 std::string Win32System::FromUiText(const std::string& ui) { return AnsiFromUtf8(ui); }
 
 int Win32System::CompareFileNames(std::string_view a, std::string_view b) { return CompareFileNamesWindows(a, b); }
+
+std::shared_ptr<InstalledIdeSearch> Win32System::IdeSearch() { return std::make_shared<RegistryIdeSearch>(); }
 
 }  // namespace pivora

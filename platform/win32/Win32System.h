@@ -25,6 +25,8 @@ public:
     std::string ToUiText(const std::string& native) override;
     std::string FromUiText(const std::string& ui) override;
     int CompareFileNames(std::string_view a, std::string_view b) override;
+    // The registry (Win32IdeSearch.h).
+    std::shared_ptr<InstalledIdeSearch> IdeSearch() override;
 
 private:
     std::vector<std::string> arguments_;

@@ -1,5 +1,7 @@
 #include "platform/win32/Win32Window.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <numeric>
 #include <stdexcept>
@@ -167,6 +169,8 @@ bool Win32Window::Create(UINT dpi) {
     for (std::size_t i = 0; i < controls_.size(); ++i) {
         if (form_.controls[i].kind == Kind::RadioGroup) SyncRadios(static_cast<int>(i));
         if (form_.controls[i].isDefault) defaultButton_ = static_cast<int>(i);
+        CueChanged(static_cast<int>(i));
+        if (!model_.Enabled(static_cast<int>(i))) EnabledChanged(static_cast<int>(i));
     }
     return true;
 }
@@ -395,6 +399,26 @@ void Win32Window::CaptionChanged(int control) noexcept {
 }
 
 void Win32Window::ItemIndexChanged(int control) noexcept { SyncRadios(control); }
+
+void Win32Window::CueChanged(int control) noexcept {
+    HWND hwnd = ControlHandle(control);
+    if (!hwnd || form_.controls[static_cast<std::size_t>(control)].kind != Kind::Edit) return;
+    try {
+        const std::wstring cue = WideFromUtf8(model_.Cue(control));
+        // The edit of the common controls 6 (the manifest asks for them) draws
+        // it greyed while empty; TRUE keeps it shown in the focused edit too,
+        // where the dialog's first field may well be.
+        ::SendMessageW(hwnd, EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(cue.c_str()));
+    } catch (...) {
+        // No memory for the text: the edit goes without its cue.
+    }
+}
+
+void Win32Window::EnabledChanged(int control) noexcept {
+    const bool enabled = model_.Enabled(control);
+    if (HWND hwnd = ControlHandle(control)) ::EnableWindow(hwnd, enabled);
+    for (int item = 0; HWND radio = RadioHandle(control, item); ++item) ::EnableWindow(radio, enabled);
+}
 
 void Win32Window::SyncRadios(int control) {
     if (control < 0 || static_cast<std::size_t>(control) >= controls_.size()) return;

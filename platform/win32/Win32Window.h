@@ -40,6 +40,8 @@ public:
 
     void CaptionChanged(int control) noexcept override;
     void ItemIndexChanged(int control) noexcept override;
+    void CueChanged(int control) noexcept override;
+    void EnabledChanged(int control) noexcept override;
     void RunModal() noexcept override;
     void BringToFront() noexcept override;
     void Closed() noexcept override;

@@ -108,7 +108,7 @@ check "$(px 411) x $(px 216) (got ${WIDTH}x$HEIGHT)" [ "$WIDTH" -eq "$(px 411)" 
 check "the registration dialog is drawn" drawn_shot "$R" "$SHOTS/reg.png"
 inside "registration dialog" "$SHOTS/reg.png" "0 0 411 216" "119 188 75 25" "199 188 75 25" \
     "8 16 68 20" "8 35 329 24" "8 72 68 20" "8 91 329 24" "8 128 68 20" "8 147 329 24" \
-    "352 35 49 24" "352 91 49 24" "352 147 49 24"
+    "352 35 49 24" "352 91 49 24" "352 147 49 24" "311 13 90 20" "311 69 90 20" "311 125 90 20"
 click "$R" "$(px 100)" "$(px 47)"; xdotool type --delay 40 "/opt/二@&x"
 click "$R" "$(px 375)" "$(px 103)"
 F=$(appears "ファイルを開く"); check "the browse button opens the file dialog" [ -n "$F" ]
@@ -158,6 +158,26 @@ click "$R" "$(px 150)" "$(px 200)"
 B=$(appears "警告"); focus "$B"; xdotool key Return
 wait_exit "$PID"
 check "the pasted lines are one line in the field, and no break was typed" said "Delphi2Ed=/opt/pasted/linetwox"
+
+# An IDE found installed: Delphi 4's empty field shows it as a grey cue, the
+# others none; its button takes it into the field, Delphi 2's (disabled,
+# nothing found) does nothing; OK registers what the fields hold.
+mkdir -p "$T/d4 dir/Bin"; : > "$T/d4 dir/Bin/DELPHI32.EXE"
+run found "$T/d4 dir/Bin/DELPHI32.EXE"
+R=$(appears "Ｄｅｌｐｈｉ登録"); check "the dialog appears with what was found" [ -n "$R" ]
+check "the dialog is drawn" drawn_shot "$R" "$SHOTS/found.png"
+check "Delphi 4's empty field shows its cue in grey" [ "$(pixels "$SHOTS/found.png" $(region 10 149 325 20) cue)" -gt 20 ]
+check "Delphi 2's and 3's show none" \
+    [ "$(pixels "$SHOTS/found.png" $(region 10 37 325 20) cue)" -eq 0 -a "$(pixels "$SHOTS/found.png" $(region 10 93 325 20) cue)" -eq 0 ]
+check "the button of what was found is drawn usable" [ "$(pixels "$SHOTS/found.png" $(region 314 128 84 14) dark)" -gt 10 ]
+check "the others are drawn disabled" [ "$(pixels "$SHOTS/found.png" $(region 314 16 84 14) dark)" -eq 0 ]
+click "$R" "$(px 356)" "$(px 23)"     # Found2Btn, disabled
+click "$R" "$(px 356)" "$(px 135)"    # Found4Btn
+click "$R" "$(px 150)" "$(px 200)"    # OK
+wait_exit "$PID"
+check "the found IDE is taken into its field" said "Delphi4Ed=$T/d4 dir/Bin/DELPHI32.EXE"
+check "a disabled button takes nothing" said "Delphi2Ed="
+check "and OK ends the dialog" said "reg ok"
 
 # The message box: Yes is the default, N answers No, Esc is No.
 for keys in "Return:yes" "n:no" "Escape:no"; do

@@ -2,13 +2,15 @@
 # region are of one kind, and the colour of one pixel. Needs ImageMagick.
 require import convert compare
 
-#   pixels IMAGE GEOMETRY purple|dark
-# purple: the About box's product name colour; dark: black text on the face.
+#   pixels IMAGE GEOMETRY purple|dark|cue
+# purple: the About box's product name colour; dark: black text on the face;
+# cue: the grey of an empty edit's cue.
 pixels() {
     local select
     case $3 in
         purple) select=(-fuzz 12% -fill white -opaque '#800080' -fill black +opaque white) ;;
         dark) select=(-colorspace Gray -threshold 40% -negate) ;;
+        cue) select=(-fuzz 6% -fill red -opaque '#6D6D6D' -fill black +opaque red -fill white -opaque red) ;;
     esac
     convert "$1" -crop "$2" +repage "${select[@]}" -format '%[fx:round(mean*w*h)]' info:
 }

@@ -10,7 +10,8 @@
 // The launcher's settings and history live in a directory of the harness's
 // own, removed at the end, beside a link to the built launcher (whose version
 // block the About box shows). PATH is the registered Delphi 3 executable.
-// Scenarios: main, select, reg, about, yesno, input, throw.
+// Scenarios: main, select, reg, found, about, yesno, input, throw. In
+// "found", PATH is the Delphi 4 the search for installed IDEs finds.
 // GCC 12 warns (-Wrestrict, a known false positive of its string inlining)
 // about an inline function of FileSystem.h.
 #pragma GCC diagnostic ignored "-Wrestrict"
@@ -26,6 +27,7 @@
 #include <system_error>
 
 #include "Pivora.h"
+#include "platform/interface/InstalledIdes.h"
 #include "platform/posix/PosixFiles.h"
 
 #ifndef PIVORA_LAUNCHER_FILE
@@ -62,6 +64,8 @@ class HarnessSystem final : public System {
 public:
     explicit HarnessSystem(std::string exePath) : exePath_(std::move(exePath)) {}
     bool failNextUiText = false;
+    std::shared_ptr<InstalledIdeSearch> search;
+    std::shared_ptr<InstalledIdeSearch> IdeSearch() override { return search; }
 
     std::vector<std::string> Arguments() override { return {}; }
     bool CtrlDown() override { return false; }
@@ -84,6 +88,27 @@ private:
     std::string exePath_;
 };
 
+// Finds one IDE at once, in one place.
+class OneIdeSearch final : public InstalledIdeSearch {
+public:
+    explicit OneIdeSearch(InstalledIde ide) : ide_(std::move(ide)) {}
+    std::vector<std::string> Places() override { return {"harness"}; }
+    std::vector<InstalledIde> LookIn(const std::string&) override { return {ide_}; }
+
+private:
+    InstalledIde ide_;
+};
+
+// Waits for the whole search, however slow the machine: what the window
+// shows is then known. A generous time only bounds a failure.
+class SettledPatience final : public TSearchPatience {
+public:
+    void Wait(std::unique_lock<std::mutex>& lock, std::condition_variable& changed,
+              const TSearchProgress& progress) override {
+        changed.wait_for(lock, std::chrono::seconds(60), [&] { return progress.settled; });
+    }
+};
+
 // Passes everything to the module's peer; says when the main window closes.
 class RecordingPeer final : public WindowPeer {
 public:
@@ -93,6 +118,8 @@ public:
 
     void CaptionChanged(int control) noexcept override { inner_->CaptionChanged(control); }
     void ItemIndexChanged(int control) noexcept override { inner_->ItemIndexChanged(control); }
+    void CueChanged(int control) noexcept override { inner_->CueChanged(control); }
+    void EnabledChanged(int control) noexcept override { inner_->EnabledChanged(control); }
     void RunModal() noexcept override { inner_->RunModal(); }
     void BringToFront() noexcept override { inner_->BringToFront(); }
     void Closed() noexcept override {
@@ -160,6 +187,15 @@ int Run(GuiBackend& module, const std::string& home, const std::string& scenario
     }
     if (scenario == "reg") {
         program.MainFm.Settings.RegisteredPaths.Set(3, path);
+        Window& dialog = program.DelphiRegDlg.Form();
+        const auto result = dialog.ShowModal();
+        for (const char* e : {"Delphi2Ed", "Delphi3Ed", "Delphi4Ed"}) Say(std::string(e) + "=" + dialog.Text(e));
+        Say(std::string("reg ") + ResultName(result));
+        return 0;
+    }
+    if (scenario == "found") {
+        system.search = std::make_shared<OneIdeSearch>(InstalledIde{4, path});
+        program.DelphiRegDlg.Discovery().SetPatience(std::make_unique<SettledPatience>());
         Window& dialog = program.DelphiRegDlg.Form();
         const auto result = dialog.ShowModal();
         for (const char* e : {"Delphi2Ed", "Delphi3Ed", "Delphi4Ed"}) Say(std::string(e) + "=" + dialog.Text(e));

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/interface/WindowModule.h"
 #include "platform/posix/LazyGui.h"
 
 namespace pivora {
@@ -73,7 +74,9 @@ TEST_F(WindowModule, TheInstallsLibDirectoryIsLookedInAndHeldToTheSameRule) {
 TEST_F(WindowModule, AModuleOfThisBuildThatSpeaksAnotherInterfaceIsRefused) {
     Put(PIVORA_OLD_MODULE, root / "pivora-fltk.so");
     const std::string said = Run(root / "pivora");
-    EXPECT_NE(said.find("is not used: it speaks interface 0, this launcher 1"), std::string::npos) << said;
+    EXPECT_NE(said.find("is not used: it speaks interface 0, this launcher " + std::to_string(kWindowModuleInterface)),
+              std::string::npos)
+        << said;
 }
 
 TEST_F(WindowModule, NoModuleIsLookedForWhereTheLauncherWasBuilt) {

@@ -88,5 +88,47 @@ TEST(WinePaths, WithoutADriveThatHoldsItOrAFullPathThereIsNoWindowsName) {
     EXPECT_EQ(WindowsPathIn("", FreshPrefix()), std::nullopt);
 }
 
+// The other way, for an IDE the prefix's registry names: its Windows path
+// back to the Unix file, through the same drive links.
+TEST(WinePaths, AWindowsPathIsTheUnixFileOfItsDrive) {
+    const auto drives = FreshPrefix();
+    EXPECT_EQ(UnixPathIn(R"(C:\Program Files\Borland\Delphi4\Bin\DELPHI32.EXE)", drives),
+              "/home/me/.wine/drive_c/Program Files/Borland/Delphi4/Bin/DELPHI32.EXE");
+    // Drive letters in either case, slashes for backslashes, blanks and other scripts as they are.
+    EXPECT_EQ(UnixPathIn("c:/Borland/日本語 フォルダ/d.exe", drives), "/home/me/.wine/drive_c/Borland/日本語 フォルダ/d.exe");
+    EXPECT_EQ(UnixPathIn(R"(Z:\opt\d4\delphi32.exe)", drives), "/opt/d4/delphi32.exe");
+    EXPECT_EQ(UnixPathIn(R"(C:\)", drives), "/home/me/.wine/drive_c");
+    const auto tools = DrivesFromLinks("/w/dosdevices", {{"d:", "/mnt/tools/"}});
+    EXPECT_EQ(UnixPathIn(R"(D:\Delphi 3\Bin\DELPHI32.EXE)", tools), "/mnt/tools/Delphi 3/Bin/DELPHI32.EXE");
+}
+
+TEST(WinePaths, DotsAreFoldedButNeverAboveTheDrivesRoot) {
+    const auto drives = FreshPrefix();
+    EXPECT_EQ(UnixPathIn(R"(C:\Borland\.\Delphi4\..\Delphi 3\\Bin\DELPHI32.EXE)", drives),
+              "/home/me/.wine/drive_c/Borland/Delphi 3/Bin/DELPHI32.EXE");
+    EXPECT_EQ(UnixPathIn(R"(C:\..\..\etc\passwd)", drives), "/home/me/.wine/drive_c/etc/passwd");
+}
+
+TEST(WinePaths, APathOnNoDriveOfThePrefixHasNoUnixFile) {
+    const auto drives = FreshPrefix();
+    EXPECT_EQ(UnixPathIn(R"(D:\Delphi4\Bin\DELPHI32.EXE)", drives), std::nullopt);  // no D:
+    EXPECT_EQ(UnixPathIn(R"(Borland\Delphi4\Bin\DELPHI32.EXE)", drives), std::nullopt);
+    EXPECT_EQ(UnixPathIn(R"(\\server\share\DELPHI32.EXE)", drives), std::nullopt);
+    EXPECT_EQ(UnixPathIn(R"(C:DELPHI32.EXE)", drives), std::nullopt);  // relative to C:'s current folder
+    EXPECT_EQ(UnixPathIn(R"(1:\x)", drives), std::nullopt);
+    EXPECT_EQ(UnixPathIn("", drives), std::nullopt);
+    EXPECT_EQ(UnixPathIn(R"(C:\a)", {}), std::nullopt);
+}
+
+TEST(WinePaths, BothWaysAgree) {
+    const auto drives = FreshPrefix();
+    for (const char* unix : {"/home/me/.wine/drive_c/Program Files/Borland/Delphi4/Bin/DELPHI32.EXE",
+                             "/home/me/Proj/Project1.dpr", "/"}) {
+        const auto windows = WindowsPathIn(unix, drives);
+        ASSERT_TRUE(windows) << unix;
+        EXPECT_EQ(UnixPathIn(*windows, drives), unix);
+    }
+}
+
 }  // namespace
 }  // namespace pivora

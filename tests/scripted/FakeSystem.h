@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/interface/FileSystem.h"
+#include "platform/interface/InstalledIdes.h"
 #include "platform/interface/System.h"
 
 namespace pivora {
@@ -30,6 +31,9 @@ public:
     std::string currentDir = "/home/me/work/";
     std::map<std::string, std::string> environment;
     UserFileConvention userFiles = UserFileConvention::Xdg;
+    // The search for installed IDEs; none: nothing is found.
+    std::shared_ptr<InstalledIdeSearch> ideSearch;
+    int ideSearches = 0;  // how often one was asked for
 
     std::vector<std::string> Arguments() override { return arguments; }
     bool CtrlDown() override { return ctrlDown; }
@@ -50,6 +54,10 @@ public:
     }
     bool CommandFound(const std::string& command, const std::string&) override {
         return foundCommands.count(command) != 0;
+    }
+    std::shared_ptr<InstalledIdeSearch> IdeSearch() override {
+        ++ideSearches;
+        return ideSearch;
     }
     std::string AbsolutePath(const std::string& path) override {
         if (path.empty() || path.front() == '/') return path;

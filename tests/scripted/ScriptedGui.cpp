@@ -1,14 +1,31 @@
 #include "tests/scripted/ScriptedGui.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace pivora {
 
 class ScriptedPeer final : public WindowPeer {
 public:
-    ScriptedPeer(ScriptedGui& gui, Window& window) : gui_(gui), window_(window) {}
+    ScriptedPeer(ScriptedGui& gui, Window& window) : gui_(gui), window_(window) {
+        ScriptedGui::Shown& shown = gui_.shown_[&window_];
+        const std::size_t n = window_.Layout().controls.size();
+        shown.cues.assign(n, "");
+        shown.enabled.assign(n, true);
+        for (std::size_t i = 0; i < n; ++i) {
+            shown.cues[i] = window_.Cue(static_cast<int>(i));
+            shown.enabled[i] = window_.Enabled(static_cast<int>(i));
+        }
+    }
+    ~ScriptedPeer() override { gui_.shown_.erase(&window_); }
     void CaptionChanged(int) noexcept override {}
     void ItemIndexChanged(int) noexcept override {}
+    void CueChanged(int control) noexcept override {
+        gui_.shown_[&window_].cues.at(static_cast<std::size_t>(control)) = window_.Cue(control);
+    }
+    void EnabledChanged(int control) noexcept override {
+        gui_.shown_[&window_].enabled.at(static_cast<std::size_t>(control)) = window_.Enabled(control);
+    }
     void RunModal() noexcept override { gui_.RunModal(window_); }
     void BringToFront() noexcept override { gui_.events.push_back(std::string("front:") + window_.Layout().name); }
     void Closed() noexcept override { gui_.events.push_back(std::string("closed:") + window_.Layout().name); }
@@ -29,6 +46,29 @@ void ScriptedGui::AnswerOpenFile(std::optional<std::string> answer) {
 
 int ScriptedGui::CountEvents(const std::string& event) const {
     return static_cast<int>(std::count(events.begin(), events.end(), event));
+}
+
+namespace {
+
+std::size_t IndexIn(const Window& window, std::string_view control) {
+    const layout::Control* c = layout::FindControl(window.Layout(), control);
+    if (!c) throw std::invalid_argument("no control " + std::string(control) + " in " + window.Layout().name);
+    return static_cast<std::size_t>(c - window.Layout().controls.data());
+}
+
+}  // namespace
+
+std::string ScriptedGui::ShownCue(const Window& window, std::string_view control) const {
+    const std::size_t i = IndexIn(window, control);
+    const auto it = shown_.find(&window);
+    if (it == shown_.end() || !window.Caption(static_cast<int>(i)).empty()) return "";
+    return it->second.cues[i];
+}
+
+bool ScriptedGui::ShownEnabled(const Window& window, std::string_view control) const {
+    const std::size_t i = IndexIn(window, control);
+    const auto it = shown_.find(&window);
+    return it == shown_.end() || it->second.enabled[i];
 }
 
 void ScriptedGui::NoteUnusedScript() {

@@ -16,6 +16,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/interface/Gui.h"
@@ -58,6 +59,13 @@ public:
     void OnMainWindow(Action action) { mainActions_.push_back(std::move(action)); }
 
     int CountEvents(const std::string& event) const;
+    // What the double shows of a window, as its peer was told (which the
+    // window's own state need not match, were a change not passed on): the
+    // cue of an edit, shown only while the edit is empty, and whether a
+    // control can be used. A window never shown shows no cue, and nothing
+    // disabled.
+    std::string ShownCue(const Window& window, std::string_view control) const;
+    bool ShownEnabled(const Window& window, std::string_view control) const;
     // Adds every scripted answer and action that was never used to `unscripted`.
     void NoteUnusedScript();
 
@@ -77,6 +85,12 @@ private:
         MsgResult answer;
     };
     void RunModal(Window& window) noexcept;
+    // The cues and states a peer was last told, by window.
+    struct Shown {
+        std::vector<std::string> cues;
+        std::vector<bool> enabled;
+    };
+    std::map<const WindowModel*, Shown> shown_;
 
     std::deque<MessageAnswer> messageAnswers_;
     std::deque<std::optional<std::string>> inputAnswers_;
